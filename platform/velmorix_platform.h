@@ -1,0 +1,19 @@
+// What velmorix needs from the operating system, one implementation per platform.
+#ifndef VELMORIX_PLATFORM_H
+#define VELMORIX_PLATFORM_H
+
+#include <stdint.h>
+
+#include "../port_tool/driver_interface.h"
+
+// Waits for one key press on the console: no echo, no Enter; an extended
+// key counts as one key. Returns at once when there is no console.
+void velmorix_wait_key(void);
+
+// The reason the driver failed to open, as the system reports it.
+uint32_t velmorix_last_error(void);
+
+// Gives the driver handle back to the system.
+void velmorix_release_handle(UniDrvHandle handle);
+
+#endif

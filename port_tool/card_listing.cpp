@@ -1,0 +1,39 @@
+#include <stdio.h>
+
+#include "card_listing.h"
+#include "card_table.h"
+
+enum {
+    VENDOR_ID_OFFSET = 0x00,
+    DEVICE_ID_OFFSET = 0x02,
+    FIRST_BAR_OFFSET = 0x10,
+    BAR_COUNT = 6,
+    INTERRUPT_LINE_OFFSET = 0x3C,
+};
+
+static void print_base_address_register(uint32_t value)
+{
+    if (value & 1)
+        printf(" IO-0x%08X", (unsigned)(value & ~1u));
+    else
+        printf("  M-0x%08X", (unsigned)value);  // type and prefetch bits as read
+}
+
+void print_card_listing(int32_t number, int32_t slot, int32_t bus, const uint8_t *header)
+{
+    uint16_t vendor = header_u16(header, VENDOR_ID_OFFSET);
+    if (vendor != CARD_VENDOR_ID)
+        return;
+    uint16_t device = header_u16(header, DEVICE_ID_OFFSET);
+
+    printf("\n%d. Bus %d, Slot %d: Device ID - %lX, Vendor ID - %lX\n", (int)number, (int)bus,
+           (int)slot, (unsigned long)device, (unsigned long)vendor);
+    printf("BADR:");
+    for (unsigned i = 0; i < BAR_COUNT; i++) {
+        uint32_t value = header_u32(header, FIRST_BAR_OFFSET + 4 * i);
+        if (value != 0)
+            print_base_address_register(value);
+    }
+    printf("\nINTLN - %02d\n", (int)header[INTERRUPT_LINE_OFFSET]);
+    printf("  --------------------------------------------------------------------------");
+}

@@ -1,0 +1,44 @@
+// The card maker's driver access library, as velmorix uses it.
+// The real library ships with the card; ondrel/ is a stand-in for tests.
+#ifndef VELMORIX_DRIVER_INTERFACE_H
+#define VELMORIX_DRIVER_INTERFACE_H
+
+#include <stdint.h>
+
+// Calling convention of the four imports; the build sets it (CMakeLists.txt).
+#ifndef UNIDRV_CALL
+#define UNIDRV_CALL
+#endif
+
+typedef void *UniDrvHandle;
+
+// What UniDrv_Open returns on failure: every bit set.
+#define UNIDRV_INVALID_HANDLE ((UniDrvHandle)(intptr_t)-1)
+
+// Names one PCI function. Only devfn and bus carry meaning; the rest is zero.
+struct SlotAddress {
+    uint8_t devfn;        // device number << 3 | function number
+    uint8_t reserved1[3];
+    uint8_t bus;
+    uint8_t reserved2[3];
+};
+static_assert(sizeof(SlotAddress) == 8, "the library expects an 8-byte slot address");
+
+enum { CONFIG_SPACE_SIZE = 256 };
+
+// Filled by UniDrv_PCI_GetStatus; velmorix never looks inside.
+struct PciStatus {
+    uint32_t words[4];
+};
+
+extern "C" {
+UniDrvHandle UNIDRV_CALL UniDrv_Open(uint32_t selector);
+uint32_t UNIDRV_CALL UniDrv_PCI_ReadCfgSpace(UniDrvHandle handle, SlotAddress *slot,
+                                              uint8_t *config);
+uint32_t UNIDRV_CALL UniDrv_PCI_GetStatus(UniDrvHandle handle, PciStatus *status);
+uint32_t UNIDRV_CALL UniDrv_PCI_WriteCfgData(UniDrvHandle handle, SlotAddress *slot,
+                                              uint32_t offset, uint32_t count,
+                                              const void *data);
+}
+
+#endif

@@ -1,0 +1,36 @@
+// velmorix: finds the emulator adapter card on the PCI bus and moves its
+// I/O window to the port base given on the command line.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "../platform/velmorix_platform.h"
+#include "base_rewrite.h"
+#include "card_listing.h"
+#include "card_table.h"
+#include "port_base.h"
+#include "usage_screen.h"
+
+int main(int argc, char **argv)
+{
+    uint32_t port_base = DEFAULT_PORT_BASE;
+    if (read_argument(argc > 1 ? argv[1] : nullptr, &port_base) == SHOW_USAGE) {
+        show_usage_screen();
+        return 0;
+    }
+
+    UniDrvHandle handle = UniDrv_Open(0);
+    if (handle == UNIDRV_INVALID_HANDLE) {
+        fprintf(stderr, "Cannot load driver, error=%08lx\n", (unsigned long)velmorix_last_error());
+        return 1;
+    }
+
+    scan_cards(handle);
+    for (int32_t i = 0; i < card_count; i++)
+        print_card_listing(i + 1, card_table[i].slot, card_table[i].bus, card_table[i].header);
+    if (card_count == 0)
+        return 0;
+
+    rewrite_base_address(handle, port_base);
+    velmorix_release_handle(handle);
+    return 0;
+}

@@ -1,0 +1,79 @@
+#include "fake_driver.h"
+
+#include <stdio.h>
+#include <string.h>
+
+FakeBus fake_bus;
+
+ConfigSpace config_with_ids(uint16_t vendor, uint16_t device)
+{
+    ConfigSpace config{};
+    config[0] = (uint8_t)vendor;
+    config[1] = (uint8_t)(vendor >> 8);
+    config[2] = (uint8_t)device;
+    config[3] = (uint8_t)(device >> 8);
+    return config;
+}
+
+void set_u32(ConfigSpace &config, unsigned offset, uint32_t value)
+{
+    for (int i = 0; i < 4; i++)
+        config[offset + i] = (uint8_t)(value >> (8 * i));
+}
+
+void reset_fake_bus_and_card_table()
+{
+    fake_bus = FakeBus();
+    memset(card_table, 0, sizeof card_table);
+    card_count = 0;
+    memset(&last_card, 0, sizeof last_card);
+}
+
+static std::string slot_name(const SlotAddress *slot)
+{
+    char name[16];
+    snprintf(name, sizeof name, "%02x:%02x.%d", slot->bus, slot->devfn >> 3, slot->devfn & 7);
+    return name;
+}
+
+extern "C" {
+
+UniDrvHandle UniDrv_Open(uint32_t) { return (UniDrvHandle)&fake_bus; }
+
+uint32_t UniDrv_PCI_ReadCfgSpace(UniDrvHandle, SlotAddress *slot, uint8_t *config)
+{
+    fake_bus.calls.push_back("read " + slot_name(slot));
+    auto found = fake_bus.functions.find({slot->bus, slot->devfn});
+    if (found == fake_bus.functions.end()) {
+        memset(config, 0xFF, CONFIG_SPACE_SIZE);
+        return 1;
+    }
+    memcpy(config, found->second.data(), CONFIG_SPACE_SIZE);
+    return 0;
+}
+
+uint32_t UniDrv_PCI_GetStatus(UniDrvHandle, PciStatus *)
+{
+    fake_bus.calls.push_back("status");
+    return fake_bus.bios_absent ? 1 : 0;
+}
+
+uint32_t UniDrv_PCI_WriteCfgData(UniDrvHandle, SlotAddress *slot, uint32_t offset,
+                                 uint32_t count, const void *data)
+{
+    char text[64];
+    snprintf(text, sizeof text, " 0x%02x %u", (unsigned)offset, (unsigned)count);
+    std::string call = "write " + slot_name(slot) + text;
+    const uint8_t *bytes = (const uint8_t *)data;
+    for (uint32_t i = 0; i < count; i++) {
+        snprintf(text, sizeof text, " %02x", bytes[i]);
+        call += text;
+    }
+    fake_bus.calls.push_back(call);
+    auto found = fake_bus.functions.find({slot->bus, slot->devfn});
+    if (found == fake_bus.functions.end())
+        return 0;
+    memcpy(found->second.data() + offset, data, count);
+    return count;
+}
+}
