@@ -1,0 +1,61 @@
+// The install path lookup, shared by the registration and the component copy.
+#include "install_path.h"
+
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "../platform/tessaran_platform.h"
+
+static const char host_key[] = "SOFTWARE\\Analog Devices\\VisualDSP++ 4.0";
+
+// The value may be stored without its terminator: end it where its bytes end.
+// One that fills the whole buffer without a terminator leaves no room for it.
+static int terminate_value(char path[INSTALL_PATH_SIZE], uint32_t stored)
+{
+    if (stored < INSTALL_PATH_SIZE) {
+        path[stored] = '\0';
+        return 0;
+    }
+    return memchr(path, '\0', INSTALL_PATH_SIZE) ? 0 : -1;
+}
+
+int lookup_install_path(char path[INSTALL_PATH_SIZE])
+{
+    RegistryKey key;
+    if (registry_create_key(ROOT_LOCAL_MACHINE, host_key, &key) != 0) {
+        fputs("ERROR: Can't open registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\n", stdout);
+        return -1;
+    }
+    uint32_t size = INSTALL_PATH_SIZE;
+    long result = registry_query_value(key, "Install Path", path, &size);
+    registry_close_key(key);
+    if (result != 0 || size > INSTALL_PATH_SIZE || terminate_value(path, size) != 0) {
+        fputs("ERROR: Can't find registry data Install Path\n", stdout);
+        return -1;
+    }
+    return 0;
+}
+
+int install_path_ends_in_separator(const char *path)
+{
+    size_t length = strlen(path);
+    return length > 0 && (path[length - 1] == '\\' || path[length - 1] == '/');
+}
+
+int append_to_install_path(char path[INSTALL_PATH_SIZE], std::initializer_list<const char *> pieces)
+{
+    size_t length = strlen(path);
+    size_t total = length;
+    for (const char *piece : pieces)
+        total += strlen(piece);
+    if (total >= INSTALL_PATH_SIZE) {
+        fputs("ERROR: Install Path too long\n", stdout);
+        return -1;
+    }
+    for (const char *piece : pieces) {
+        strcpy(path + length, piece);
+        length += strlen(piece);
+    }
+    return 0;
+}

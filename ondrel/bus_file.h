@@ -1,0 +1,61 @@
+// A bus file in memory: every line as it was read, and the functions and
+// directives those lines describe. The text format is the dump pciutils
+// writes with lspci -xxx and reads with lspci -F.
+#ifndef ONDREL_BUS_FILE_H
+#define ONDREL_BUS_FILE_H
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+enum { BUS_CONFIG_SIZE = 256 };
+
+struct BusLine {
+    std::string text;  // without its line end
+    std::string end;   // "\n", "\r\n", or "" on a last line that has none
+};
+
+// One "OO: b0 b1 ..." line of a function; rows at 0x100 and beyond are kept
+// only as text.
+struct DataRow {
+    size_t line;
+    unsigned offset;
+    std::vector<uint8_t> bytes;
+};
+
+struct BusFunction {
+    unsigned domain, bus, devfn;
+    size_t header_line;
+    std::vector<DataRow> rows;  // in file order
+    uint8_t config[BUS_CONFIG_SIZE];
+    bool read_fails, write_ignored;
+};
+
+struct BusFile {
+    std::vector<BusLine> lines;
+    std::vector<BusFunction> functions;
+    bool has_open_error;
+    uint32_t open_error;
+    bool bios_absent;
+};
+
+struct BusFileFault {
+    size_t line;  // 1-based
+    std::string what;
+};
+
+// Fills bus from the file's bytes; false with the first fault found.
+bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault);
+
+// The function at 0000:bus:devfn, or null.
+BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn);
+
+// Stores the bytes in the function and in every data row that holds them,
+// adding lspci-style rows where the file gave none. offset + count <= 256.
+void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset,
+                          const uint8_t *data, unsigned count);
+
+// The file's bytes as they now stand.
+std::string bus_file_bytes(const BusFile &bus);
+
+#endif

@@ -1,0 +1,80 @@
+// The simulated bus: a bus file read at open, written back after each write
+// so that the next run finds the card where this one left it.
+#include <stdio.h>
+#include <string.h>
+
+#include "backend.h"
+#include "bus_file.h"
+#include "os_services.h"
+
+namespace {
+
+struct SimBus {
+    std::string path;
+    BusFile file;
+};
+
+bool sim_wanted(void) { return env_setting("ONDREL_SIM") != nullptr; }
+
+void *sim_open(uint32_t *error)
+{
+    const char *path = env_setting("ONDREL_SIM");
+    std::string bytes;
+    if (uint32_t failure = read_whole_file(path, bytes)) {
+        *error = failure;
+        return nullptr;
+    }
+    SimBus *bus = new SimBus;
+    bus->path = path;
+    BusFileFault fault;
+    if (!parse_bus_file(bytes, bus->file, fault)) {
+        fprintf(stderr, "ondrel: %s:%zu: %s\n", path, fault.line, fault.what.c_str());
+        delete bus;
+        *error = ONDREL_ERROR_INVALID_DATA;
+        return nullptr;
+    }
+    if (bus->file.has_open_error) {
+        *error = bus->file.open_error;
+        delete bus;
+        return nullptr;
+    }
+    return bus;
+}
+
+int sim_read(void *state, unsigned bus_number, unsigned devfn, uint8_t *config)
+{
+    SimBus *bus = static_cast<SimBus *>(state);
+    const BusFunction *function = find_function(bus->file, bus_number, devfn);
+    if (!function || function->read_fails) return 1;
+    memcpy(config, function->config, BUS_CONFIG_SIZE);
+    return 0;
+}
+
+int sim_status(void *state) { return static_cast<SimBus *>(state)->file.bios_absent ? 1 : 0; }
+
+uint32_t sim_write(void *state, unsigned bus_number, unsigned devfn, unsigned offset,
+                   unsigned count, const uint8_t *data)
+{
+    SimBus *bus = static_cast<SimBus *>(state);
+    BusFunction *function = find_function(bus->file, bus_number, devfn);
+    if (!function || count == 0) return 0;
+    if (function->write_ignored) return count;
+
+    // The file and the bus must agree: if the file cannot be saved, the
+    // write does not happen.
+    BusFile before = bus->file;
+    write_function_bytes(bus->file, *function, offset, data, count);
+    if (uint32_t failure = replace_file_atomically(bus->path.c_str(), bus_file_bytes(bus->file))) {
+        fprintf(stderr, "ondrel: %s: cannot save the written bytes (error %lu)\n",
+                bus->path.c_str(), (unsigned long)failure);
+        bus->file = before;
+        return 0;
+    }
+    return count;
+}
+
+void sim_close(void *state) { delete static_cast<SimBus *>(state); }
+
+}  // namespace
+
+const BusBackend sim_backend = { sim_wanted, sim_open, sim_read, sim_status, sim_write, sim_close };

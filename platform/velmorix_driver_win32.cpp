@@ -1,0 +1,9 @@
+// The system side of the driver handle on Windows.
+#include <windows.h>
+
+#include "velmorix_platform.h"
+
+uint32_t velmorix_last_error(void) { return GetLastError(); }
+
+// The result is not examined: the run ends either way.
+void velmorix_release_handle(UniDrvHandle handle) { CloseHandle(handle); }
