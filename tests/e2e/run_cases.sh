@@ -8,13 +8,26 @@
 #   env              NAME=VALUE lines, set for the run (paths relative to the work folder)
 #   files/           copied into a fresh work folder, which is the working directory
 #   expect/stdout    expected standard output, byte for byte (absent: empty)
-#   expect/stderr    expected standard error (absent: empty)
+#   expect/stderr    expected standard error (absent: empty); expect/stderr.PLATFORM,
+#                    when present, holds for that platform instead (the stand-ins
+#                    explain their own failures there)
 #   expect/status    expected exit status (absent: 0)
 #   expect/files/    every file here must exist in the work folder with these bytes
 #   expect/absent    paths, one a line, that must not exist in the work folder afterwards
 #   check            optional script run in the work folder afterwards; must exit 0
 #   platforms        optional: the platforms the case applies to, one a line
 #                    (linux, win64); absent: every platform
+# and, for tessaran, the registry, which each platform keeps its own way
+# (linux: the file TESSARAN_REGISTRY names, here registry.reg in the work
+# folder; win64: Wine's registry in the private prefix):
+#   registry.reg          REGEDIT4 text the registry holds before the run
+#   registry-unavailable  present: the registry refuses to create the
+#                         platform-type key (linux: the registry file lies in
+#                         a folder that does not exist)
+#   expect/registry       the watched keys and values afterwards, as
+#                         registry_listing.sh prints them (keys without values
+#                         are left out: the platforms differ in which of those
+#                         they keep)
 # The program runs in a new session with no terminal and standard input from
 # /dev/null, so a key wait returns at once.
 set -u
@@ -32,6 +45,23 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$bin" ] && [ ${#cases[@]} -gt 0 ] || { echo "usage: $0 --bin DIR [--launcher CMD] [--exe-suffix S] CASE..." >&2; exit 2; }
 bin=$(cd "$bin" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+
+# The registry as each platform keeps it. seed: before the run, in the work
+# folder; listing: afterwards, on standard output.
+linux_registry_seed() { # case_dir work
+    if [ -f "$1/registry-unavailable" ]; then
+        envs+=("TESSARAN_REGISTRY=no-such-folder/registry.reg")
+    else
+        envs+=("TESSARAN_REGISTRY=registry.reg")
+        [ -f "$1/registry.reg" ] && cp "$1/registry.reg" "$2/registry.reg"
+    fi
+    return 0
+}
+linux_registry_listing() { # work
+    [ -f "$1/registry.reg" ] && "$here/registry_listing.sh" < "$1/registry.reg"
+    return 0
+}
 
 passed=0 failed=0 skipped=0
 
@@ -71,6 +101,7 @@ run_case() {
 
     local out=$work/.e2e
     mkdir "$out"
+    [ "$program" = tessaran ] && "${platform}_registry_seed" "$case_dir" "$work"
     (cd "$work" && env "${envs[@]}" setsid -w $launcher "$bin/$program$suffix" "${args[@]}" \
         < /dev/null > "$out/stdout" 2> "$out/stderr")
     local status=$?
@@ -80,6 +111,7 @@ run_case() {
     local stream
     for stream in stdout stderr; do
         local want=$case_dir/expect/$stream
+        [ -f "$want.$platform" ] && want=$want.$platform
         [ -f "$want" ] || want=$empty
         compare "$want" "$out/$stream" "$stream"
     done
@@ -88,6 +120,10 @@ run_case() {
     [ -f "$case_dir/expect/status" ] && want_status=$(tr -d ' \n' < "$case_dir/expect/status")
     [ "$status" = "$want_status" ] || fail "exit status $status, expected $want_status"
 
+    if [ -f "$case_dir/expect/registry" ]; then
+        "${platform}_registry_listing" "$work" > "$out/registry"
+        compare "$case_dir/expect/registry" "$out/registry" "registry"
+    fi
     if [ -d "$case_dir/expect/files" ]; then
         while IFS= read -r -d '' f; do
             local rel=${f#"$case_dir/expect/files/"}
