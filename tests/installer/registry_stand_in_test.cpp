@@ -1,0 +1,151 @@
+// The Linux registry stand-in against real files in a temporary folder.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tessaran_platform.h"
+
+namespace {
+
+class RegistryFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/registry_test.XXXXXX";
+        folder = mkdtemp(pattern);
+        path = folder + "/registry.reg";
+        setenv("TESSARAN_REGISTRY", path.c_str(), 1);
+    }
+    void TearDown() override { system(("rm -rf '" + folder + "'").c_str()); }
+
+    void write(const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
+    std::string read() const
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+    long set(RegistryRoot root, const char *key_name, const char *name, const std::string &bytes)
+    {
+        RegistryKey key;
+        long result = registry_create_key(root, key_name, &key);
+        if (result != 0) return result;
+        result = registry_set_string(key, name, bytes.data(), (uint32_t)bytes.size());
+        registry_close_key(key);
+        return result;
+    }
+    long query(const char *key_name, const char *name, std::string &bytes, uint32_t room = 256)
+    {
+        RegistryKey key;
+        long result = registry_create_key(ROOT_LOCAL_MACHINE, key_name, &key);
+        if (result != 0) return result;
+        std::string buffer(room, '#');
+        uint32_t size = room;
+        result = registry_query_value(key, name, &buffer[0], &size);
+        registry_close_key(key);
+        bytes = result == 0 ? buffer.substr(0, size) : "";
+        return result;
+    }
+
+    std::string folder, path;
+};
+
+TEST_F(RegistryFile, KeepsUnrelatedKeysAndMatchesNamesWhateverTheirCase)
+{
+    write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"Count\"=dword:0000002a\r\n"
+          "\"Blob\"=hex:01,02,\\\r\n  03\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Analog Devices]\r\n"
+          "\"Install Path\"=\"C:\\\\VDSP\\\\\"\r\n");
+    ASSERT_EQ(set(ROOT_LOCAL_MACHINE, "software\\analog devices", "INSTALL PATH", std::string("D:\\\0", 4)), 0);
+    EXPECT_EQ(read(),
+              "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"Count\"=dword:0000002a\r\n"
+              "\"Blob\"=hex:01,02,\\\r\n  03\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Analog Devices]\r\n"
+              "\"Install Path\"=\"D:\\\\\"\r\n\r\n");
+    std::string bytes;
+    ASSERT_EQ(query("Software\\Other", "count", bytes), 0);
+    EXPECT_EQ(bytes, std::string("\x2a\0\0\0", 4));
+    ASSERT_EQ(query("Software\\Other", "Blob", bytes), 0);
+    EXPECT_EQ(bytes, "\x01\x02\x03");
+}
+
+TEST_F(RegistryFile, StoresEveryByteAndReadsItBackExactly)
+{
+    const std::string values[] = {
+        std::string("quote \" and backslash \\\0", 25),
+        std::string("no terminator"),
+        std::string("line\r\nbreak\0", 12),
+        std::string("two\0terminators\0", 16),
+        std::string(),
+    };
+    for (const std::string &value : values) {
+        ASSERT_EQ(set(ROOT_CLASSES_ROOT, "VisualDSP.Kulvaspe", "", value), 0);
+        RegistryKey key;
+        ASSERT_EQ(registry_create_key(ROOT_CLASSES_ROOT, "VisualDSP.Kulvaspe", &key), 0);
+        std::string buffer(64, '#');
+        uint32_t size = 64;
+        EXPECT_EQ(registry_query_value(key, "", &buffer[0], &size), 0);
+        registry_close_key(key);
+        EXPECT_EQ(buffer.substr(0, size), value);
+    }
+}
+
+TEST_F(RegistryFile, ReportsMissingAndOversizedValues)
+{
+    write("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"Long\"=\"0123456789\"\n");
+    std::string bytes;
+    EXPECT_NE(query("K", "Absent", bytes), 0);
+    EXPECT_NE(query("K", "Long", bytes, 10), 0);  // 11 bytes with the terminator
+    EXPECT_EQ(query("K", "Long", bytes, 11), 0);
+    EXPECT_EQ(bytes, std::string("0123456789", 11));
+}
+
+TEST_F(RegistryFile, NeverRewritesAFileItCannotRead)
+{
+    const char *unreadable[] = {
+        "REGEDIT5\n",
+        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K\n",
+        "REGEDIT4\n\"Value\"=\"before any key\"\n",
+        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"Open=\"quote\n",
+        "REGEDIT4\n[HKEY_NOWHERE\\K]\n",
+        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=hex:0g\n",
+    };
+    for (const char *text : unreadable) {
+        write(text);
+        testing::internal::CaptureStderr();
+        EXPECT_NE(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), 0) << text;
+        EXPECT_NE(testing::internal::GetCapturedStderr(), "") << text;
+        EXPECT_EQ(read(), text);
+    }
+}
+
+TEST_F(RegistryFile, FailsWhenTheFileCannotBeWritten)
+{
+    setenv("TESSARAN_REGISTRY", (folder + "/missing/registry.reg").c_str(), 1);
+    RegistryKey key;
+    testing::internal::CaptureStderr();
+    EXPECT_NE(registry_create_key(ROOT_LOCAL_MACHINE, "K", &key), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(FileCopy, ReplacesTheDestinationAndFailsWithoutSourceOrFolder)
+{
+    char pattern[] = "/tmp/copy_test.XXXXXX";
+    std::string folder = mkdtemp(pattern);
+    std::ofstream(folder + "/new.dll") << "new";
+    mkdir((folder + "/system").c_str(), 0755);
+    std::ofstream(folder + "/system/k.dll") << "old and longer";
+
+    EXPECT_NE(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "\\system\\\\k.dll").c_str()), 0);
+    std::ifstream copied(folder + "/system/k.dll");
+    std::string text((std::istreambuf_iterator<char>(copied)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "new");
+
+    EXPECT_EQ(copy_file_replacing((folder + "/absent.dll").c_str(), (folder + "/system/k.dll").c_str()), 0);
+    EXPECT_EQ(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "/nosuch/k.dll").c_str()), 0);
+    system(("rm -rf '" + folder + "'").c_str());
+}
+
+}  // namespace
