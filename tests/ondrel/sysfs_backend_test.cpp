@@ -1,0 +1,160 @@
+// The sysfs backend through the library's own calls: a fake tree in a
+// temporary folder, and this machine's bus read only, beside lspci.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <errno.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "driver_interface.h"
+#include "ondrel_release.h"
+
+namespace {
+
+std::string read_file(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+SlotAddress slot(unsigned bus, unsigned device, unsigned function = 0)
+{
+    SlotAddress address = {};
+    address.devfn = (uint8_t)(device << 3 | function);
+    address.bus = (uint8_t)bus;
+    return address;
+}
+
+class FakeSysfs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/sysfs_test.XXXXXX";
+        root = mkdtemp(pattern);
+        mkdir((root + "/devices").c_str(), 0755);
+        unsetenv("ONDREL_SIM");
+        unsetenv("ONDREL_TRACE");
+        setenv("ONDREL_SYSFS", root.c_str(), 1);
+    }
+    void TearDown() override { system(("rm -rf '" + root + "'").c_str()); }
+
+    std::string add_function(const char *name, const std::string &bytes)
+    {
+        std::string folder = root + "/devices/" + name;
+        mkdir(folder.c_str(), 0755);
+        std::ofstream(folder + "/config", std::ios::binary) << bytes;
+        return folder + "/config";
+    }
+
+    std::string root;
+};
+
+TEST_F(FakeSysfs, ReadsWholeShortAndMissingFunctionsAsPciutilsDoes)
+{
+    std::string card(256, '\0');
+    card[0] = 0x7b, card[1] = 0x1c, card[2] = 0x26, card[3] = 0x0e, card[0xff] = 0x5a;
+    add_function("0000:01:09.0", card);
+    add_function("0000:00:01.0", std::string(64, '\x11'));
+
+    UniDrvHandle handle = UniDrv_Open(0);
+    ASSERT_NE(handle, UNIDRV_INVALID_HANDLE);
+    uint8_t config[CONFIG_SPACE_SIZE];
+    SlotAddress at = slot(1, 9);
+    ASSERT_EQ(UniDrv_PCI_ReadCfgSpace(handle, &at, config), 0u);
+    EXPECT_EQ(std::string((char *)config, 256), card);
+
+    at = slot(0, 1);
+    ASSERT_EQ(UniDrv_PCI_ReadCfgSpace(handle, &at, config), 0u);
+    EXPECT_EQ(std::string((char *)config, 256), std::string(64, '\x11') + std::string(192, '\xff'));
+
+    at = slot(0, 2);
+    EXPECT_NE(UniDrv_PCI_ReadCfgSpace(handle, &at, config), 0u);
+    EXPECT_EQ(std::string((char *)config, 256), std::string(256, '\xff'));
+
+    PciStatus status;
+    EXPECT_EQ(UniDrv_PCI_GetStatus(handle, &status), 0u);
+    ondrel_release(handle);
+}
+
+TEST_F(FakeSysfs, WritesOnlyTheGivenBytesOfTheRightFunction)
+{
+    std::string card(256, '\x33');
+    std::string card_path = add_function("0000:01:09.0", card);
+    std::string other_path = add_function("0000:01:0a.0", card);
+
+    UniDrvHandle handle = UniDrv_Open(0);
+    ASSERT_NE(handle, UNIDRV_INVALID_HANDLE);
+    SlotAddress at = slot(1, 9);
+    const uint8_t data[] = { 0x01, 0x03, 0x00, 0x00 };
+    EXPECT_EQ(UniDrv_PCI_WriteCfgData(handle, &at, 0x18, 4, data), 4u);
+    at = slot(2, 0);
+    EXPECT_EQ(UniDrv_PCI_WriteCfgData(handle, &at, 0x18, 4, data), 0u);
+    ondrel_release(handle);
+
+    card.replace(0x18, 4, std::string((const char *)data, 4));
+    EXPECT_EQ(read_file(card_path), card);
+    EXPECT_EQ(read_file(other_path), std::string(256, '\x33'));
+}
+
+TEST_F(FakeSysfs, OpenFailsWithTheSystemErrorWhenTheRootIsMissing)
+{
+    setenv("ONDREL_SYSFS", (root + "/nowhere").c_str(), 1);
+    errno = 0;
+    EXPECT_EQ(UniDrv_Open(0), UNIDRV_INVALID_HANDLE);
+    EXPECT_EQ(errno, ENOENT);
+}
+
+// lspci -xxx rows of every function 0 on buses 0 to 7, by "BB:SS.F".
+std::map<std::string, std::string> lspci_functions()
+{
+    std::map<std::string, std::string> functions;
+    FILE *pipe = popen("lspci -xxx 2>/dev/null", "r");
+    if (!pipe) return functions;
+    char line[512];
+    std::string current;
+    while (fgets(line, sizeof line, pipe)) {
+        unsigned bus, device, function, offset;
+        int used = 0;
+        if (sscanf(line, "%2x:%2x.%1u %n", &bus, &device, &function, &used) == 3 && used > 0) {
+            current = bus < 8 && function == 0 ? std::string(line, 7) : "";
+            if (!current.empty()) functions[current] = std::string(256, '\xff');
+        } else if (!current.empty() && sscanf(line, "%2x: %n", &offset, &used) == 1 && offset < 256) {
+            std::istringstream bytes(line + used);
+            unsigned byte;
+            for (unsigned i = 0; bytes >> std::hex >> byte && offset + i < 256; i++)
+                functions[current][offset + i] = (char)byte;
+        }
+    }
+    pclose(pipe);
+    return functions;
+}
+
+TEST(RealBus, ReadsTheBytesLspciShowsAndNeverWrites)
+{
+    unsetenv("ONDREL_SIM");
+    unsetenv("ONDREL_SYSFS");
+    unsetenv("ONDREL_TRACE");
+    std::map<std::string, std::string> expected = lspci_functions();
+    if (expected.empty()) GTEST_SKIP() << "lspci lists no function 0 on buses 0-7 here";
+
+    UniDrvHandle handle = UniDrv_Open(0);
+    ASSERT_NE(handle, UNIDRV_INVALID_HANDLE);
+    for (const auto &function : expected) {
+        unsigned bus, device;
+        sscanf(function.first.c_str(), "%2x:%2x", &bus, &device);
+        SlotAddress at = slot(bus, device);
+        uint8_t config[CONFIG_SPACE_SIZE];
+        ASSERT_EQ(UniDrv_PCI_ReadCfgSpace(handle, &at, config), 0u) << function.first;
+        EXPECT_EQ(std::string((char *)config, 256), function.second) << function.first;
+    }
+    ondrel_release(handle);
+}
+
+}  // namespace
