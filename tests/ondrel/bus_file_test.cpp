@@ -8,7 +8,7 @@ namespace {
 std::string rows(unsigned from, unsigned to, const char *bytes)
 {
     std::string text;
-    char offset[8];
+    char offset[16];
     for (unsigned row = from; row < to; row += 16) {
         snprintf(offset, sizeof offset, "%02x:", row);
         text += std::string(offset) + bytes + "\n";
