@@ -1,19 +1,5 @@
-# Cross build for Windows with the i686 MinGW-w64 toolchain.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for Windows with the i686 MinGW-w64 toolchain: the PE32
+# executables users get.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(VT_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${VT_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${VT_MINGW_TRIPLE}-g++)
-set(CMAKE_RC_COMPILER  ${VT_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VT_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# The programs must start on a bare Windows: the compiler's own runtime
-# (libgcc, libstdc++, winpthread) goes into each binary, so that only
-# system DLLs and ondrel.dll are imported.
-set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

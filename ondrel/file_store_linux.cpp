@@ -36,7 +36,9 @@ bool sync_folder(const std::string &path)
     int fd = open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     bool ok = fsync(fd) == 0;
+    int error = errno;
     close(fd);
+    errno = error;  // the caller reports the fsync's error, not the close's
     return ok;
 }
 

@@ -56,14 +56,18 @@ static std::string folder_of(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The rename itself is on disk only once the folder is.
-static void sync_folder(const std::string &path)
+// The rename itself is on disk only once the folder is. False with errno
+// set when that cannot be made sure.
+static bool sync_folder(const std::string &path)
 {
     int fd = open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
+    if (fd < 0)
+        return false;
+    bool ok = fsync(fd) == 0;
+    int saved = errno;
+    close(fd);
+    errno = saved;
+    return ok;
 }
 
 bool replace_file(const std::string &path, const std::string &bytes, mode_t mode)
@@ -89,6 +93,5 @@ bool replace_file(const std::string &path, const std::string &bytes, mode_t mode
         errno = saved;
         return false;
     }
-    sync_folder(path);
-    return true;
+    return sync_folder(path);
 }

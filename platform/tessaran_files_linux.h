@@ -15,8 +15,10 @@ bool read_all(int fd, std::string &bytes);
 
 // Replaces path's contents with bytes: a temporary file in the same folder,
 // written, flushed to disk, then renamed over path, so that readers see the
-// old or the new contents, never a mixture. False with errno set on failure;
-// path is then as it was.
+// old or the new contents, never a mixture; the folder is flushed too, so
+// that the rename survives a power loss. False with errno set on failure:
+// path is then as it was, or, when only the folder could not be flushed,
+// holds the new contents that may not survive.
 bool replace_file(const std::string &path, const std::string &bytes, mode_t mode);
 
 #endif

@@ -68,8 +68,12 @@ static bool decode_hex_list(const std::string &list, std::string &bytes)
     std::string digits;
     for (size_t i = 0; i < list.size(); i++) {
         char c = list[i];
-        if (c == '\\' && (i + 1 == list.size() || list[i + 1] == '\n'))
-            continue;
+        if (c == '\\') {
+            // Blanks may follow the backslash, as continues() allows.
+            size_t after = list.find_first_not_of(" \t", i + 1);
+            if (after == std::string::npos || list[after] == '\n')
+                continue;
+        }
         if (c != ' ' && c != '\t' && c != '\n')
             digits += c;
     }
@@ -220,7 +224,9 @@ static std::vector<std::string> split_lines(const std::string &text, bool &crlf)
         if (end == std::string::npos)
             end = text.size();
         std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
+        // Every CR at a line end goes: one kept would be lost at the next
+        // rewrite, whichever line end the file is written with.
+        while (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (lines.empty())
             crlf = end > start && text[end - 1] == '\r';
@@ -376,6 +382,11 @@ bool create_key(RegFile &file, const std::vector<std::string> &path)
         }
     }
     return added;
+}
+
+bool name_fits_file(const std::string &name)
+{
+    return name.find('\n') == std::string::npos;
 }
 
 RegEntry *find_value(RegKeyBlock &key, const std::string &name)

@@ -39,6 +39,10 @@ RegKeyBlock *find_key_block(RegFile &file, const std::vector<std::string> &path)
 // A key exists when it has a block or a key below it does.
 bool key_exists(const RegFile &file, const std::vector<std::string> &path);
 
+// A key or value name the text can hold: a line break would split its line.
+// Callers refuse other names before they reach the file.
+bool name_fits_file(const std::string &name);
+
 // Creates the key and every missing key on the way, each with a block of its
 // own after the others. Returns true when something was added.
 bool create_key(RegFile &file, const std::vector<std::string> &path);

@@ -112,7 +112,7 @@ static bool split_sub_key(const char *sub_key, std::vector<std::string> &path)
     for (;;) {
         size_t slash = rest.find('\\', start);
         path.push_back(rest.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
-        if (path.back().empty())
+        if (path.back().empty() || !name_fits_file(path.back()))
             return false;
         if (slash == std::string::npos)
             return true;
@@ -137,7 +137,8 @@ long registry_create_key(RegistryRoot root, const char *sub_key, RegistryKey *ke
 long registry_set_string(RegistryKey key, const char *name, const char *data, uint32_t byte_count)
 {
     const KeyHandle *handle = static_cast<const KeyHandle *>(key);
-    if (!handle || !name || (!data && byte_count))
+    // A name with a line break would leave the file unreadable: refuse it.
+    if (!handle || !name || (!data && byte_count) || !name_fits_file(name))
         return ERROR_INVALID_PARAMETER;
     std::string bytes(data ? data : "", byte_count);
     return with_registry(true, [&](RegFile &file, bool &changed) {

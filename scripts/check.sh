@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Debian packages the build and the tests need.
-packages=(cmake ninja-build g++ libgtest-dev pciutils)
+packages=(cmake ninja-build g++ libgtest-dev pciutils clang libclang-rt-14-dev valgrind)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" > /dev/null 2>&1 || missing+=("$p")
@@ -22,3 +22,51 @@ for preset in linux asan; do
     echo "== $preset: tests"
     ctest --preset "$preset" -j2
 done
+
+# Hardening, against the linux build: each fuzz target for a fixed time,
+# kills at random moments, concurrent runs on one registry, valgrind.
+hardening_start=$SECONDS
+echo "== fuzz"
+tests/fuzz/run.sh 20
+echo "== hardening"
+tests/hardening/crash_safety.sh build/linux/bin 200
+tests/hardening/concurrency.sh build/linux/bin 50 8
+tests/hardening/valgrind.sh build/linux/bin
+echo "== hardening took $((SECONDS - hardening_start)) s"
+
+# Windows: the MinGW cross builds, their import tables, the ZIP users get,
+# and under Wine the whole end-to-end suite again (same cases, win64
+# programs), the port base against msvcrt and the registry file interop.
+windows_start=$SECONDS
+wine64=/usr/lib/wine/wine64
+windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip)
+missing=()
+for p in "${windows_packages[@]}"; do
+    dpkg -s "$p" > /dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "== installing ${missing[*]}"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+fi
+for preset in win32 win64; do
+    echo "== $preset: build"
+    cmake --preset "$preset" > /dev/null
+    cmake --build --preset "$preset" -j2
+done
+echo "== import tables"
+tests/windows/check_imports.sh i686-w64-mingw32-objdump pei-i386 build/win32/bin
+tests/windows/check_imports.sh x86_64-w64-mingw32-objdump pei-x86-64 build/win64/bin
+echo "== package"
+(cd build/win32 && rm -f velmorix-tessaran-*.zip && cpack -G ZIP > /dev/null)
+tests/windows/check_package.sh build/win32/velmorix-tessaran-win32.zip build/win32/bin
+echo "== win64: end-to-end suite under Wine"
+suite_start=$SECONDS
+tests/e2e/run_cases.sh --bin build/win64/bin --platform win64 --launcher "$wine64" --exe-suffix .exe \
+    tests/e2e/cases/*/*
+echo "== win64: suite took $((SECONDS - suite_start)) s"
+echo "== win64: port base against msvcrt's strtoul"
+tests/windows/port_base_vs_msvcrt.sh build/win64/bin "$wine64"
+echo "== win64: a Linux registry file imported into Wine"
+tests/windows/registry_interop.sh build/linux/bin build/win64/bin "$wine64"
+echo "== windows took $((SECONDS - windows_start)) s"

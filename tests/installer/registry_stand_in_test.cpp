@@ -121,6 +121,19 @@ TEST_F(RegistryFile, NeverRewritesAFileItCannotRead)
     }
 }
 
+TEST_F(RegistryFile, RefusesNamesWithALineBreakAndLeavesTheFileReadable)
+{
+    const std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"x\"\n\n";
+    write(text);
+    EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K", "two\nlines", std::string("y\0", 2)), 87);
+    EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K\\two\nlines", "V", std::string("y\0", 2)), 87);
+    EXPECT_EQ(read(), text);
+    EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K", "cr\r", std::string("y\0", 2)), 0) << "a CR alone is no line break";
+    std::string bytes;
+    ASSERT_EQ(query("K", "cr\r", bytes), 0);
+    EXPECT_EQ(bytes, std::string("y\0", 2));
+}
+
 TEST_F(RegistryFile, FailsWhenTheFileCannotBeWritten)
 {
     setenv("TESSARAN_REGISTRY", (folder + "/missing/registry.reg").c_str(), 1);

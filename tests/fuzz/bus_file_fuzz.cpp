@@ -1,0 +1,109 @@
+// The bus file reader and writer on arbitrary text. The first four bytes
+// choose a write (function, offset, count, data pattern); the rest is the
+// file. Whatever parses must give its bytes back unchanged, and a write must
+// land exactly where it was aimed: in the function's bytes and in its data
+// rows, nowhere else.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "bus_file.h"
+
+namespace {
+
+// A failed expectation names its line, then stops the run as a crash would.
+void check_at(bool condition, int line)
+{
+    if (condition) return;
+    fprintf(stderr, "expectation failed at line %d\n", line);
+    abort();
+}
+#define check(condition) check_at((condition), __LINE__)
+
+// The file's lines without the data rows of one function.
+std::vector<BusLine> lines_but_rows(const BusFile &bus, const BusFunction &function)
+{
+    std::vector<bool> is_row(bus.lines.size(), false);
+    for (const DataRow &row : function.rows) is_row[row.line] = true;
+    std::vector<BusLine> kept;
+    for (size_t i = 0; i < bus.lines.size(); i++)
+        if (!is_row[i]) kept.push_back(bus.lines[i]);
+    return kept;
+}
+
+// Line for line the same, except that a last line without a newline may
+// have gained one, when a row was added after it.
+bool same_lines(const std::vector<BusLine> &before, const std::vector<BusLine> &after)
+{
+    if (before.size() != after.size()) return false;
+    for (size_t i = 0; i < before.size(); i++) {
+        const BusLine &old_line = before[i], &new_line = after[i];
+        std::string now = new_line.text + new_line.end;
+        if (!old_line.end.empty() || new_line.end.empty()) {
+            if (new_line.text != old_line.text || new_line.end != old_line.end) return false;
+        } else if (now != old_line.text + "\n" && now != old_line.text + "\r\n") {
+            return false;
+        }
+    }
+    return true;
+}
+
+const BusFunction *same_function(const BusFile &bus, const BusFunction &wanted)
+{
+    for (const BusFunction &f : bus.functions)
+        if (f.domain == wanted.domain && f.bus == wanted.bus && f.devfn == wanted.devfn) return &f;
+    return nullptr;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 4) return 0;
+    std::string text((const char *)data + 4, size - 4);
+
+    BusFile bus;
+    BusFileFault fault;
+    if (!parse_bus_file(text, bus, fault)) {
+        check(fault.line >= 1 && fault.line <= bus.lines.size() && !fault.what.empty());
+        return 0;
+    }
+    check(bus_file_bytes(bus) == text);
+    if (bus.functions.empty()) return 0;
+
+    const BusFile before = bus;
+    size_t chosen = data[0] % bus.functions.size();
+    unsigned offset = data[1];
+    unsigned count = data[2] % (BUS_CONFIG_SIZE + 1 - offset);
+    uint8_t bytes[BUS_CONFIG_SIZE];
+    for (unsigned i = 0; i < count; i++) bytes[i] = (uint8_t)(data[3] * (i + 1) + i);
+
+    write_function_bytes(bus, bus.functions[chosen], offset, bytes, count);
+    std::string written = bus_file_bytes(bus);
+
+    BusFile after;
+    check(parse_bus_file(written, after, fault));
+    check(bus_file_bytes(after) == written);
+    check(after.functions.size() == before.functions.size());
+    check(after.has_open_error == before.has_open_error && after.open_error == before.open_error &&
+          after.bios_absent == before.bios_absent);
+
+    for (size_t i = 0; i < before.functions.size(); i++) {
+        const BusFunction &old_function = before.functions[i];
+        const BusFunction *new_function = same_function(after, old_function);
+        check(new_function != nullptr);
+        check(new_function->read_fails == old_function.read_fails &&
+              new_function->write_ignored == old_function.write_ignored);
+        uint8_t expected[BUS_CONFIG_SIZE];
+        memcpy(expected, old_function.config, sizeof expected);
+        if (i == chosen) memcpy(expected + offset, bytes, count);
+        check(memcmp(new_function->config, expected, sizeof expected) == 0);
+        check(memcmp(new_function->config, bus.functions[i].config, sizeof expected) == 0);
+        if (i == chosen)
+            check(same_lines(lines_but_rows(before, old_function), lines_but_rows(after, *new_function)));
+    }
+    return 0;
+}
