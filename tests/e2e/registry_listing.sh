@@ -2,9 +2,9 @@
 # Prints the registry keys tessaran writes, with their values, in one
 # canonical form: keys sorted, each followed by its values sorted, CR and
 # blank lines gone, hex continuation lines joined, keys without values left
-# out. Reads regedit export text
-# (REGEDIT4 or version 5.00, UTF-8) on standard input, so that the Linux
-# registry file and a Wine `reg export` compare alike.
+# out. Reads regedit export text (REGEDIT4 or version 5.00, UTF-8) on
+# standard input, so that the Linux registry file and a Wine `reg export`
+# compare alike.
 LC_ALL=C awk '
     BEGIN {
         watched[1] = "hkey_local_machine\\software\\analog devices"
