@@ -3,22 +3,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Debian packages the build and the tests need.
-packages=(cmake ninja-build g++ libgtest-dev pciutils clang libclang-rt-14-dev valgrind)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg -s "$p" > /dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+# Installs the Debian packages named that are not there yet.
+install_missing() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg -s "$p" > /dev/null 2>&1 || missing+=("$p")
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
     echo "== installing ${missing[*]}"
     apt-get update -q
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
-fi
+}
+
+build_preset() {
+    echo "== $1: build"
+    cmake --preset "$1" > /dev/null
+    cmake --build --preset "$1" -j2
+}
+
+install_missing cmake ninja-build g++ libgtest-dev pciutils clang libclang-rt-14-dev valgrind
 
 for preset in linux asan; do
-    echo "== $preset: build"
-    cmake --preset "$preset" > /dev/null
-    cmake --build --preset "$preset" -j2
+    build_preset "$preset"
     echo "== $preset: tests"
     ctest --preset "$preset" -j2
 done
@@ -39,20 +45,9 @@ echo "== hardening took $((SECONDS - hardening_start)) s"
 # programs), the port base against msvcrt and the registry file interop.
 windows_start=$SECONDS
 wine64=/usr/lib/wine/wine64
-windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip)
-missing=()
-for p in "${windows_packages[@]}"; do
-    dpkg -s "$p" > /dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "== installing ${missing[*]}"
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
-fi
+install_missing g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip
 for preset in win32 win64; do
-    echo "== $preset: build"
-    cmake --preset "$preset" > /dev/null
-    cmake --build --preset "$preset" -j2
+    build_preset "$preset"
 done
 echo "== import tables"
 tests/windows/check_imports.sh i686-w64-mingw32-objdump pei-i386 build/win32/bin
