@@ -136,25 +136,40 @@ std::map<std::string, std::string> lspci_functions()
     return functions;
 }
 
-TEST(RealBus, ReadsTheBytesLspciShowsAndNeverWrites)
+// The functions whose bytes differ between our read and lspci's, by name.
+std::string differing_functions(const std::map<std::string, std::string> &expected)
 {
-    unsetenv("ONDREL_SIM");
-    unsetenv("ONDREL_SYSFS");
-    unsetenv("ONDREL_TRACE");
-    std::map<std::string, std::string> expected = lspci_functions();
-    if (expected.empty()) GTEST_SKIP() << "lspci lists no function 0 on buses 0-7 here";
-
+    std::string differing;
     UniDrvHandle handle = UniDrv_Open(0);
-    ASSERT_NE(handle, UNIDRV_INVALID_HANDLE);
+    if (handle == UNIDRV_INVALID_HANDLE) return "(open failed)";
     for (const auto &function : expected) {
         unsigned bus, device;
         sscanf(function.first.c_str(), "%2x:%2x", &bus, &device);
         SlotAddress at = slot(bus, device);
         uint8_t config[CONFIG_SPACE_SIZE];
-        ASSERT_EQ(UniDrv_PCI_ReadCfgSpace(handle, &at, config), 0u) << function.first;
-        EXPECT_EQ(std::string((char *)config, 256), function.second) << function.first;
+        if (UniDrv_PCI_ReadCfgSpace(handle, &at, config) != 0 ||
+            std::string((char *)config, 256) != function.second)
+            differing += " " + function.first;
     }
     ondrel_release(handle);
+    return differing;
+}
+
+TEST(RealBus, ReadsTheBytesLspciShowsAndNeverWrites)
+{
+    unsetenv("ONDREL_SIM");
+    unsetenv("ONDREL_SYSFS");
+    unsetenv("ONDREL_TRACE");
+    // A live device may flip a status bit between two reads: a difference
+    // counts only when it stays over three fresh pairs of reads.
+    std::string differing;
+    for (int attempt = 0; attempt < 3; attempt++) {
+        std::map<std::string, std::string> expected = lspci_functions();
+        if (expected.empty()) GTEST_SKIP() << "lspci lists no function 0 on buses 0-7 here";
+        differing = differing_functions(expected);
+        if (differing.empty()) break;
+    }
+    EXPECT_EQ(differing, "") << "functions read differently from lspci";
 }
 
 }  // namespace
