@@ -114,9 +114,13 @@ win64_registry_listing() { # work
     local dir=$1/.e2e key n=0
     for key in "${win64_watched_keys[@]}"; do
         n=$((n + 1))
-        # A key that is not there has nothing to list.
-        (cd "$dir" && "$launcher" reg export "$key" "export-$n.reg" /y > /dev/null 2>&1) \
-            && iconv -f UTF-16LE -t UTF-8 "$dir/export-$n.reg"
+        # A key that is not there has nothing to list; any other failure is
+        # told, so that a listing short of a key explains itself.
+        if (cd "$dir" && "$launcher" reg export "$key" "export-$n.reg" /y > "export-$n.log" 2>&1); then
+            iconv -f UTF-16LE -t UTF-8 "$dir/export-$n.reg"
+        elif ! grep -q 'Unable to find the specified registry key' "$dir/export-$n.log"; then
+            echo "win64: reg export $key: $(tr -d '\r' < "$dir/export-$n.log")" >&2
+        fi
     done | "$here/registry_listing.sh"
 }
 

@@ -28,6 +28,18 @@ make_work() { # folder seed.reg
     mkdir -p "$1/case" && cp "$2" "$1/case/registry.reg"
 }
 
+# The listing of a work folder's registry, read again once if it lacks any
+# of the five keys: reading changes nothing, and a read under Wine once came
+# back short of a whole key.
+whole_listing() { # work
+    win64_registry_listing "$1" > "$1/.e2e/listing"
+    if [ "$(grep -c '^\[' "$1/.e2e/listing")" != 5 ]; then
+        echo "note $case_name: $(basename "$1") listing short of keys, reading it again" >&2
+        win64_registry_listing "$1" > "$1/.e2e/listing"
+    fi
+    cat "$1/.e2e/listing"
+}
+
 check_install_path() { # name install-path-as-REGEDIT4-text
     case_name=$1
     ok=1
@@ -45,13 +57,17 @@ check_install_path() { # name install-path-as-REGEDIT4-text
     # Wine: that file imported into a cleared registry...
     make_work "$work/imported" "$work/linux/registry.reg"
     win64_registry_seed "$work/imported/case" "$work/imported"
-    win64_registry_listing "$work/imported" > "$work/imported.listing"
+    whole_listing "$work/imported" > "$work/imported.listing"
 
     # ... and tessaran.exe's own writing, from the same seed.
     make_work "$work/wine" "$work/seed.reg"
     win64_registry_seed "$work/wine/case" "$work/wine"
+    # Only the registration matters here: the copy has no system folder to
+    # go to unless the install path is the plain one.
     (cd "$work/wine" && "$launcher" "$bin/tessaran.exe" > .e2e/stdout 2>&1 < /dev/null)
-    win64_registry_listing "$work/wine" > "$work/wine.listing"
+    head -n 1 "$work/wine/.e2e/stdout" | grep -qx $'Created registry keys for Tarnwick\r' \
+        || fail "tessaran.exe did not register: $(tr -d '\r' < "$work/wine/.e2e/stdout")"
+    whole_listing "$work/wine" > "$work/wine.listing"
 
     # All five keys with values, or the comparisons prove nothing.
     local keys
