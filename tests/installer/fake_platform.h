@@ -3,6 +3,8 @@
 #ifndef FAKE_PLATFORM_H
 #define FAKE_PLATFORM_H
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <set>
 #include <string>
@@ -22,6 +24,18 @@ struct FakePlatform {
 extern FakePlatform fake;
 
 void reset_fake_platform();
+
+// Starts each test on an empty fake and ends it by checking that every key
+// opened was released, and only once.
+class FakePlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override { reset_fake_platform(); }
+    void TearDown() override
+    {
+        EXPECT_TRUE(fake.open_keys.empty()) << "a key was left open";
+        EXPECT_EQ(fake.bad_handles, 0);
+    }
+};
 
 // The host key with its Install Path value stored as these exact bytes.
 void seed_install_path_bytes(const std::string &bytes);

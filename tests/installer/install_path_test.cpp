@@ -4,15 +4,8 @@
 #include "fake_platform.h"
 #include "install_path.h"
 
-class InstallPathLookup : public ::testing::Test {
+class InstallPathLookup : public FakePlatformTest {
 protected:
-    void SetUp() override { reset_fake_platform(); }
-    void TearDown() override
-    {
-        EXPECT_TRUE(fake.open_keys.empty()) << "a key was left open";
-        EXPECT_EQ(fake.bad_handles, 0);
-    }
-
     // Runs the lookup into a buffer with a guard after it.
     int lookup(std::string &out_text, std::string &out_printed)
     {

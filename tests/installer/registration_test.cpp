@@ -11,15 +11,8 @@ const std::string platform_key =
 const std::string clsid = "{5E2B07A4-91C3-4F6D-A8E0-3B7D19C64F52}";
 const std::string inproc_key = "HKCR\\CLSID\\" + clsid + "\\InprocServer32";
 
-class Registration : public ::testing::Test {
+class Registration : public FakePlatformTest {
 protected:
-    void SetUp() override { reset_fake_platform(); }
-    void TearDown() override
-    {
-        EXPECT_TRUE(fake.open_keys.empty()) << "a key was left open";
-        EXPECT_EQ(fake.bad_handles, 0);
-    }
-
     int run(std::string &printed)
     {
         testing::internal::CaptureStdout();
