@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "bus_file.h"
+#include "hex_digit.h"
 
 namespace {
 
@@ -33,14 +34,6 @@ struct ParseState {
     std::vector<FunctionAddress> read_fails, write_ignored;
     BusFileFault *fault;
 };
-
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 

@@ -57,6 +57,8 @@ uint32_t read_whole_file(const char *path, std::string &bytes)
     return 0;
 }
 
+namespace {
+
 uint32_t replace_file_atomically(const char *path, const std::string &bytes)
 {
     std::string name;
@@ -78,4 +80,15 @@ uint32_t replace_file_atomically(const char *path, const std::string &bytes)
         return error;
     }
     return 0;
+}
+
+}  // namespace
+
+// Test builds only, one run at a time: no lock is taken.
+uint32_t update_whole_file(const char *path, const std::function<uint32_t(std::string &bytes)> &change)
+{
+    std::string bytes;
+    uint32_t error = read_whole_file(path, bytes);
+    if (error == 0 && (error = change(bytes)) == 0) error = replace_file_atomically(path, bytes);
+    return error;
 }

@@ -3,6 +3,8 @@
 #define ONDREL_OS_SERVICES_H
 
 #include <stdint.h>
+
+#include <functional>
 #include <string>
 
 // Same code on every platform (Windows' ERROR_INVALID_DATA), so that a
@@ -18,8 +20,11 @@ void set_last_error(uint32_t code);
 // Reads a whole file in binary; 0, or the system's error code.
 uint32_t read_whole_file(const char *path, std::string &bytes);
 
-// Replaces the file's contents all at once: a temporary file in the same
-// folder, flushed to disk, renamed over the original. 0, or the error code.
-uint32_t replace_file_atomically(const char *path, const std::string &bytes);
+// Reads the file again, holding it against other writers, lets change()
+// turn its bytes into the new ones, and replaces it with them all at once:
+// a temporary file beside it, flushed to disk, renamed over it. A symbolic
+// link is followed and stays. 0, change()'s own nonzero code, or the
+// system's error code.
+uint32_t update_whole_file(const char *path, const std::function<uint32_t(std::string &bytes)> &change);
 
 #endif

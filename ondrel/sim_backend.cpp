@@ -60,16 +60,27 @@ uint32_t sim_write(void *state, unsigned bus_number, unsigned devfn, unsigned of
     if (!function || count == 0) return 0;
     if (function->write_ignored) return count;
 
-    // The file and the bus must agree: if the file cannot be saved, the
-    // write does not happen.
-    BusFile before = bus->file;
-    write_function_bytes(bus->file, *function, offset, data, count);
-    if (uint32_t failure = replace_file_atomically(bus->path.c_str(), bus_file_bytes(bus->file))) {
-        fprintf(stderr, "ondrel: %s: cannot save the written bytes (error %lu)\n",
-                bus->path.c_str(), (unsigned long)failure);
-        bus->file = before;
+    // The write goes into the file as it is now (another run may have
+    // changed it since the open), and only if the file takes it does the bus.
+    BusFile now;
+    uint32_t failure = update_whole_file(bus->path.c_str(), [&](std::string &bytes) -> uint32_t {
+        BusFileFault fault;
+        if (!parse_bus_file(bytes, now, fault)) {
+            fprintf(stderr, "ondrel: %s:%zu: %s\n", bus->path.c_str(), fault.line, fault.what.c_str());
+            return ONDREL_ERROR_INVALID_DATA;
+        }
+        BusFunction *target = find_function(now, bus_number, devfn);
+        if (!target) return ONDREL_ERROR_INVALID_DATA;  // the function left the file meanwhile
+        if (!target->write_ignored) write_function_bytes(now, *target, offset, data, count);
+        bytes = bus_file_bytes(now);
+        return 0;
+    });
+    if (failure) {
+        fprintf(stderr, "ondrel: %s: cannot save the written bytes (error %lu)\n", bus->path.c_str(),
+                (unsigned long)failure);
         return 0;
     }
+    bus->file = now;
     return count;
 }
 

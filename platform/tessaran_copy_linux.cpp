@@ -1,27 +1,26 @@
 // The file copy of the component, as CopyFileA does it: the destination is
 // replaced when it is there; a missing source, a missing destination folder
 // or a destination that cannot be written make it fail.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tessaran_files_linux.h"
+#include <string>
+
+#include "durable_file.h"
 #include "tessaran_platform.h"
 
-static bool read_regular_file(const std::string &path, std::string &bytes, mode_t &mode)
+// A Windows path as the installer builds it, as a Linux path.
+static std::string linux_path(const char *windows_path)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && read_all(fd, bytes);
-    mode = st.st_mode & 07777;
-    close(fd);
-    return ok;
+    std::string path = windows_path;
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
 }
 
 // A destination that is there must be a file we may write; a new one needs
-// only its folder, which replace_file finds out.
+// only its folder, which the write finds out.
 static bool destination_writable(const std::string &path)
 {
     struct stat st;
@@ -32,11 +31,9 @@ static bool destination_writable(const std::string &path)
 
 int copy_file_replacing(const char *source, const char *destination)
 {
-    std::string from = linux_path(source);
-    std::string to = linux_path(destination);
-    std::string bytes;
+    std::string from = linux_path(source), to = linux_path(destination), bytes;
     mode_t mode;
-    if (!read_regular_file(from, bytes, mode) || !destination_writable(to))
+    if (read_regular_file(from, bytes, &mode) != 0 || !destination_writable(to))
         return 0;
-    return replace_file(to, bytes, mode) ? 1 : 0;
+    return write_durably(to, bytes, mode) == 0 ? 1 : 0;
 }

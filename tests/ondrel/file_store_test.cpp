@@ -2,6 +2,7 @@
 // and the folder that records the rename are both flushed, and a folder that
 // cannot be flushed is reported. fsync is replaced here to watch that.
 #include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -18,13 +19,20 @@ TEST(BusFileStore, FlushesFileAndFolderAndReportsAFolderThatCannotBe)
     std::string folder = mkdtemp(pattern);
     std::string path = folder + "/bus.txt";
 
+    auto becomes = [](const char *text) {
+        return [text](std::string &bytes) {
+            bytes = text;
+            return 0u;
+        };
+    };
+    close(open(path.c_str(), O_CREAT | O_WRONLY, 0644));
     file_syncs = folder_syncs = 0;
-    ASSERT_EQ(replace_file_atomically(path.c_str(), "first\n"), 0u);
+    ASSERT_EQ(update_whole_file(path.c_str(), becomes("first\n")), 0u);
     EXPECT_EQ(file_syncs, 1);
     EXPECT_EQ(folder_syncs, 1);
 
     folder_sync_fails = true;
-    EXPECT_EQ(replace_file_atomically(path.c_str(), "second\n"), (uint32_t)EIO);
+    EXPECT_EQ(update_whole_file(path.c_str(), becomes("second\n")), (uint32_t)EIO);
     folder_sync_fails = false;
 
     std::string bytes;

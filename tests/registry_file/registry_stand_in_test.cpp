@@ -63,7 +63,7 @@ TEST_F(RegistryFile, KeepsUnrelatedKeysAndMatchesNamesWhateverTheirCase)
     EXPECT_EQ(read(),
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"Count\"=dword:0000002a\r\n"
               "\"Blob\"=hex:01,02,\\\r\n  03\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Analog Devices]\r\n"
-              "\"Install Path\"=\"D:\\\\\"\r\n\r\n");
+              "\"Install Path\"=\"D:\\\\\"\r\n");
     std::string bytes;
     ASSERT_EQ(query("Software\\Other", "count", bytes), 0);
     EXPECT_EQ(bytes, std::string("\x2a\0\0\0", 4));

@@ -1,0 +1,91 @@
+// A registry file in memory: every line as it was read, and an index of the
+// keys that gives the file the meaning regedit's import gives it: a key's
+// blocks add up, a later value replaces an earlier one, "name"=- removes a
+// value and [-KEY] a key with everything below it, names match whatever
+// their case. Edits touch only the lines they must; every other line is
+// written back exactly as it was read, in the form it was read in.
+#ifndef REGISTRY_REG_DOCUMENT_H
+#define REGISTRY_REG_DOCUMENT_H
+
+#include <stdint.h>
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "reg_syntax.h"
+
+enum RegForm {
+    REGEDIT4_FORM,  // "REGEDIT4", code page 1252
+    VERSION5_FORM,  // "Windows Registry Editor Version 5.00", UTF-16LE with a byte-order mark
+};
+
+enum LineRole : uint8_t {
+    ROLE_OTHER,     // the first line, blank lines, comments
+    ROLE_KEY,       // [KEY]: starts a block of the key
+    ROLE_DELETION,  // [-KEY]: starts a block whose values nobody reads
+    ROLE_VALUE,     // a value's first line
+    ROLE_MORE,      // a hex list's continuation
+    ROLE_GONE,      // taken out by an edit: not written
+};
+
+struct RegLine {
+    uint32_t start, length;  // the text, in RegDocument::text
+    uint8_t end;             // index into line_ends
+    LineRole role;
+};
+
+extern const char *const line_ends[4];  // "", "\n", "\r\n", "\r"
+extern const char *const form_headers[2];  // each form's first line
+
+enum : uint32_t { NO_BLOCK = 0xFFFFFFFF };
+
+struct RegDocument {
+    RegForm form = REGEDIT4_FORM;
+    uint8_t newline = 1;  // the line end of new lines: the first line's
+    std::string text;     // the lines' UTF-8 text; edits append theirs
+    std::vector<RegLine> lines;
+    std::vector<uint32_t> block_line;      // the line every block starts at, in file order
+    std::vector<uint32_t> previous_block;  // per block: the one before of the same key, or NO_BLOCK
+    std::unordered_map<std::string, uint32_t> last_block;  // folded key path: its last block
+    std::unordered_map<std::string, uint32_t> deleted_at;  // folded key path: line of its last [-KEY]
+};
+
+// Reads a file's bytes; empty bytes are an empty registry, to be written as
+// REGEDIT4. False, with the 1-based line and what is wrong, for a file in
+// neither form, torn UTF-16, or a line regedit would not read.
+bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_line, std::string &what);
+
+// The file's bytes, in the form it was read in.
+std::string document_bytes(const RegDocument &doc);
+
+std::string_view line_text(const RegDocument &doc, uint32_t line);
+
+// Records that a block of the key (folded path) or its deletion starts at
+// line, the last line so far.
+void add_block(RegDocument &doc, uint32_t line, const std::string &key, bool deletion);
+
+// Keys are named by their whole path, root first: "HKEY_LOCAL_MACHINE\\A\\B".
+// A key exists once a block names it or a key below it, until it is deleted.
+bool key_exists(const RegDocument &doc, const std::string &path);
+
+// Gives the key a block of its own at the end when it does not exist yet.
+// True when the file changed.
+bool create_key(RegDocument &doc, const std::string &path);
+
+// The value's line as the file now means it, and where it starts; false when
+// the key holds no such value.
+bool find_value(const RegDocument &doc, const std::string &path, const std::string &name,
+                ValueLine &value, uint32_t *line);
+
+// The bytes a value holds, as the ANSI registry calls return them.
+std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value);
+
+// Sets a value of an existing key to a string given as ANSI bytes
+// (terminator included, as the registry calls count it). True when the
+// file changed.
+bool set_string_value(RegDocument &doc, const std::string &path, const std::string &name,
+                      const std::string &ansi);
+
+#endif

@@ -1,0 +1,51 @@
+// One registry operation on the file: lock, read, do, write back.
+#include "reg_store.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "durable_file.h"
+
+namespace {
+
+std::string registry_file_name()
+{
+    const char *name = getenv("TESSARAN_REGISTRY");
+    return name && *name ? name : "tessaran.reg";
+}
+
+long report(const std::string &file, const std::string &what, long code)
+{
+    fprintf(stderr, "tessaran: %s: %s\n", file.c_str(), what.c_str());
+    return code;
+}
+
+}  // namespace
+
+long with_registry(bool for_change, const std::function<long(RegDocument &, bool &changed)> &operation)
+{
+    std::string name = registry_file_name(), bytes, what;
+    RegDocument doc;
+    bool changed = false;
+    LockedFile file;
+    int error = lock_and_read(name, for_change ? FOR_CHANGE_OR_NEW : FOR_READING, file, bytes, what);
+    if (error == ENOENT && !for_change)
+        return operation(doc, changed);  // no file yet: an empty registry
+    if (error != 0)
+        return report(name, what, ERROR_ACCESS_DENIED);
+
+    long result;
+    size_t line = 0;
+    if (!read_document(bytes, doc, &line, what)) {
+        result = report(name + ":" + std::to_string(line), what + "; left unchanged", ERROR_BADDB);
+    } else {
+        std::string().swap(bytes);  // the document holds it all now: keep one copy
+        result = operation(doc, changed);
+        if (result == 0 && changed && (error = replace_locked(file, document_bytes(doc))) != 0)
+            result = report(name, strerror(error), ERROR_ACCESS_DENIED);
+    }
+    unlock(file);
+    return result;
+}

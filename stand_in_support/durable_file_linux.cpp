@@ -1,0 +1,220 @@
+// Locked whole-file reads and all-or-nothing, durable replacement, following
+// symbolic links so that a change reaches the file the user named.
+#include "durable_file.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+
+enum { MAX_LINK_HOPS = 40, MAX_RACES = 100 };
+
+std::string folder_of(const std::string &path)
+{
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+int fault(std::string &what, int error, const std::string &words)
+{
+    what = words;
+    return error;
+}
+
+// Follows path's links to the file they end at. *exists is false when path
+// itself (not a link) names nothing yet.
+int resolve(const std::string &path, std::string &target, bool *exists, std::string &what)
+{
+    std::string p = path;
+    for (int hops = 0; hops <= MAX_LINK_HOPS; hops++) {
+        struct stat st;
+        if (lstat(p.c_str(), &st) != 0) {
+            if (errno == ENOENT && hops > 0)
+                return fault(what, ENOLINK, "symbolic link to the missing " + p);
+            if (errno != ENOENT)
+                return fault(what, errno, strerror(errno));
+            target = p;
+            *exists = false;
+            return 0;
+        }
+        if (S_ISDIR(st.st_mode))
+            return fault(what, EISDIR, hops ? "symbolic link to the folder " + p : "is a folder");
+        if (!S_ISLNK(st.st_mode) && !S_ISREG(st.st_mode))
+            return fault(what, EINVAL, "is not a regular file");
+        if (S_ISREG(st.st_mode)) {
+            target = p;
+            *exists = true;
+            return 0;
+        }
+        std::vector<char> link(PATH_MAX + 1);
+        ssize_t length = readlink(p.c_str(), link.data(), PATH_MAX);
+        if (length < 0)
+            return fault(what, errno, strerror(errno));
+        std::string next(link.data(), (size_t)length);
+        p = next[0] == '/' ? next : folder_of(p) + "/" + next;
+    }
+    return fault(what, ELOOP, strerror(ELOOP));
+}
+
+bool read_all(int fd, std::string &bytes)
+{
+    bytes.clear();
+    char chunk[65536];
+    for (;;) {
+        ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        bytes.append(chunk, (size_t)got);
+    }
+}
+
+bool write_all(int fd, const std::string &bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            return false;
+        done += (size_t)put;
+    }
+    return true;
+}
+
+// The rename itself is on disk only once the folder is.
+int sync_folder(const std::string &path)
+{
+    int fd = open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = fsync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return error;
+}
+
+// Opens and locks target. Another run may rename a new file over it between
+// the open and the lock: then *replaced is set and the caller starts over.
+int open_locked(const std::string &target, bool exists, FileAccess access, int *fd_out,
+                bool *replaced, std::string &what)
+{
+    // Never through a link that appeared meanwhile; never waiting on a FIFO.
+    int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    if (!exists && access == FOR_CHANGE_OR_NEW)
+        flags |= O_CREAT;
+    int fd = open(target.c_str(), flags, 0666);
+    if (fd < 0)
+        return fault(what, errno, strerror(errno));
+    int lock = access == FOR_READING ? LOCK_SH : LOCK_EX;
+    int result;
+    while ((result = flock(fd, lock)) != 0 && errno == EINTR) {
+    }
+    struct stat held, current;
+    if (result != 0 || fstat(fd, &held) != 0) {
+        int error = errno;
+        close(fd);
+        return fault(what, error, strerror(error));
+    }
+    if (!S_ISREG(held.st_mode)) {
+        close(fd);
+        return fault(what, EINVAL, "is not a regular file");
+    }
+    *replaced = stat(target.c_str(), &current) != 0 || held.st_dev != current.st_dev
+                || held.st_ino != current.st_ino;
+    if (*replaced) {
+        close(fd);
+        return 0;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    *fd_out = fd;
+    return 0;
+}
+
+}  // namespace
+
+int lock_and_read(const std::string &path, FileAccess access, LockedFile &file,
+                  std::string &bytes, std::string &what)
+{
+    for (int attempt = 0; attempt < MAX_RACES; attempt++) {
+        bool exists = false, replaced = false;
+        int fd = -1;
+        std::string target;
+        int error = resolve(path, target, &exists, what);
+        if (error == 0)
+            error = open_locked(target, exists, access, &fd, &replaced, what);
+        if (error != 0 || replaced) {
+            // A link or file that changed under us (ELOOP: a link appeared
+            // where a file was) is looked at again; anything else is final.
+            if (error == 0 || error == ELOOP)
+                continue;
+            return error;
+        }
+        struct stat st;
+        if (!read_all(fd, bytes) || fstat(fd, &st) != 0) {
+            int read_error = errno;
+            close(fd);
+            return fault(what, read_error, strerror(read_error));
+        }
+        file.fd = fd;
+        file.target = target;
+        file.mode = st.st_mode & 07777;
+        return 0;
+    }
+    return fault(what, EAGAIN, "keeps changing while being opened");
+}
+
+int replace_locked(const LockedFile &file, const std::string &bytes)
+{
+    return write_durably(file.target, bytes, file.mode);
+}
+
+int write_durably(const std::string &path, const std::string &bytes, mode_t mode)
+{
+    std::string pattern = path + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = write_all(fd, bytes) && fchmod(fd, mode) == 0 && fsync(fd) == 0 ? 0 : errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && rename(name.data(), path.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        unlink(name.data());
+        return error;
+    }
+    return sync_folder(path);
+}
+
+int read_regular_file(const std::string &path, std::string &bytes, mode_t *mode)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno;
+    struct stat st;
+    int error = fstat(fd, &st) != 0 ? errno : !S_ISREG(st.st_mode) ? EINVAL : read_all(fd, bytes) ? 0 : errno;
+    *mode = st.st_mode & 07777;
+    close(fd);
+    return error;
+}
+
+void unlock(LockedFile &file)
+{
+    if (file.fd >= 0)
+        close(file.fd);
+    file.fd = -1;
+}
