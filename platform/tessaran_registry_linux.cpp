@@ -14,13 +14,13 @@ struct KeyHandle {
 static_assert(ROOT_LOCAL_MACHINE == 0 && ROOT_CLASSES_ROOT == 1, "the file's root table starts with these");
 
 // The key's path in the file, or "" for a sub-key the registry refuses: an
-// empty one, one with an empty name in it, or a line break that would split
-// the file's line.
+// empty one, one with an empty name in it, or a line break (CR or LF) that
+// would split the key's line, where nothing can be escaped.
 static std::string key_path(RegistryRoot root, const char *sub_key)
 {
     std::string sub = sub_key ? sub_key : "";
     if (sub.empty() || sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string::npos
-        || sub.find('\n') != std::string::npos)
+        || sub.find_first_of("\r\n") != std::string::npos)
         return "";
     return std::string(registry_roots[root]) + "\\" + ansi_to_utf8(sub);
 }

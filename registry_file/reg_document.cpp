@@ -98,6 +98,7 @@ bool read_lines(RegDocument &doc, size_t *fault_line, std::string &what)
         } else if (value.continues) {
             ok = read_hex_continuation(text, value, &skipped, what);
             line.role = skipped ? ROLE_OTHER : ROLE_MORE;
+            doc.open_list = skipped ? doc.open_list : n;
         } else if (line_kind(text) == LINE_KEY) {
             ok = read_key_line(text, path, &deletion, what);
             line.role = deletion ? ROLE_DELETION : ROLE_KEY;
@@ -109,6 +110,7 @@ bool read_lines(RegDocument &doc, size_t *fault_line, std::string &what)
             else
                 ok = read_value_line(text, value, what);
             line.role = ROLE_VALUE;
+            doc.open_list = n;
         } else {
             size_t first = text.find_first_not_of(" \t");
             if (first != std::string_view::npos && text[first] != ';' && text[first] != '#')
@@ -117,7 +119,9 @@ bool read_lines(RegDocument &doc, size_t *fault_line, std::string &what)
         if (!ok)
             return fail(n + 1, what, fault_line, what);
     }
-    return true;  // a hex list the file ends in ends with it, as regedit reads it
+    if (!value.continues)
+        doc.open_list = NO_BLOCK;
+    return true;  // a hex list the file ends within ends with it, as regedit reads it
 }
 
 }  // namespace

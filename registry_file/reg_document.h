@@ -50,6 +50,7 @@ struct RegDocument {
     std::vector<uint32_t> previous_block;  // per block: the one before of the same key, or NO_BLOCK
     std::unordered_map<std::string, uint32_t> last_block;  // folded key path: its last block
     std::unordered_map<std::string, uint32_t> deleted_at;  // folded key path: line of its last [-KEY]
+    uint32_t open_list = NO_BLOCK;  // the last line of a hex list the file ends within
 };
 
 // Reads a file's bytes; empty bytes are an empty registry, to be written as
@@ -81,6 +82,14 @@ bool find_value(const RegDocument &doc, const std::string &path, const std::stri
 
 // The bytes a value holds, as the ANSI registry calls return them.
 std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value);
+
+// Every key a block names that no deletion has undone: its path as its
+// first live block writes it, and its values as the file now means them.
+struct LiveKey {
+    std::string path;
+    std::vector<ValueLine> values;
+};
+std::vector<LiveKey> live_keys(const RegDocument &doc);
 
 // Sets a value of an existing key to a string given as ANSI bytes
 // (terminator included, as the registry calls count it). True when the

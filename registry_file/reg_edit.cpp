@@ -84,9 +84,26 @@ RegLine stored_line(RegDocument &doc, const std::string &text, LineRole role)
     return line;
 }
 
-// Puts a new line before line at; everything from there moves down.
+void set_line_text(RegDocument &doc, uint32_t line, const std::string &text)
+{
+    RegLine stored = stored_line(doc, text, doc.lines[line].role);
+    doc.lines[line].start = stored.start;
+    doc.lines[line].length = stored.length;
+}
+
+// Puts a new line before line at; everything from there moves down. A hex
+// list the file ended within would take the line in: its backslash goes.
 void insert_line(RegDocument &doc, uint32_t at, const std::string &text, LineRole role)
 {
+    if (doc.open_list != NO_BLOCK && at > doc.open_list) {
+        // The list's first backslash after its name (a comment may hold more).
+        std::string_view list = line_text(doc, doc.open_list);
+        ValueLine value;
+        std::string what;
+        size_t data_at = doc.lines[doc.open_list].role == ROLE_VALUE && read_value_line(list, value, what) ? value.data_at : 0;
+        set_line_text(doc, doc.open_list, std::string(list.substr(0, list.find('\\', data_at))));
+        doc.open_list = NO_BLOCK;
+    }
     if (at > 0 && doc.lines[at - 1].end == 0)
         doc.lines[at - 1].end = doc.newline;  // it was the last line, without a line end
     doc.lines.insert(doc.lines.begin() + at, stored_line(doc, text, role));
@@ -115,7 +132,8 @@ ValueLine wanted_value(const RegDocument &doc, const std::string &ansi, std::str
 {
     ValueLine wanted;
     wanted.hex_type = REG_SZ_TYPE;
-    bool text = !ansi.empty() && ansi.find_first_of(std::string("\r\n\0", 3)) == ansi.size() - 1;
+    bool text = !ansi.empty() && ansi.back() == '\0'
+                && ansi.find_first_of(std::string("\r\n\0", 3)) == ansi.size() - 1;
     if (text) {
         wanted.type = DATA_STRING;
         wanted.data = ansi_to_utf8(std::string_view(ansi).substr(0, ansi.size() - 1));
@@ -176,6 +194,43 @@ std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value)
     return value.data;
 }
 
+std::vector<LiveKey> live_keys(const RegDocument &doc)
+{
+    std::vector<LiveKey> keys;
+    std::string what;
+    bool deletion;
+    for (const auto &entry : doc.last_block) {
+        int64_t since = deleted_since(doc, entry.first);
+        std::vector<uint32_t> blocks;
+        for (uint32_t b = entry.second; b != NO_BLOCK && doc.block_line[b] > since; b = doc.previous_block[b])
+            blocks.insert(blocks.begin(), b);
+        if (blocks.empty())
+            continue;
+        keys.emplace_back();
+        read_key_line(line_text(doc, doc.block_line[blocks[0]]), keys.back().path, &deletion, what);
+        std::unordered_map<std::string, size_t> slot;  // folded name: index in values
+        for (uint32_t b : blocks) {
+            for (uint32_t n = doc.block_line[b] + 1; n < block_end(doc, b); n++) {
+                if (doc.lines[n].role != ROLE_VALUE)
+                    continue;
+                FoundValue found;
+                read_whole_value(doc, n, found);
+                auto at = slot.emplace(folded(found.value.name), keys.back().values.size());
+                if (at.second)
+                    keys.back().values.push_back(found.value);
+                else
+                    keys.back().values[at.first->second] = found.value;
+            }
+        }
+        // A deletion holds its place until the end, then leaves.
+        std::vector<ValueLine> &values = keys.back().values;
+        for (size_t i = values.size(); i-- > 0;)
+            if (values[i].type == DATA_DELETION)
+                values.erase(values.begin() + (long)i);
+    }
+    return keys;
+}
+
 bool set_string_value(RegDocument &doc, const std::string &path, const std::string &name,
                       const std::string &ansi)
 {
@@ -187,14 +242,12 @@ bool set_string_value(RegDocument &doc, const std::string &path, const std::stri
         if (now.type == wanted.type && now.data == wanted.data && (now.type != DATA_HEX || now.hex_type == REG_SZ_TYPE))
             return false;
         // The line keeps its name as written; only the data is new.
-        std::string text = std::string(line_text(doc, found.line).substr(0, now.data_at)) + data_text;
-        RegLine &line = doc.lines[found.line];
-        RegLine replaced = stored_line(doc, text, ROLE_VALUE);
-        line.start = replaced.start;
-        line.length = replaced.length;
+        set_line_text(doc, found.line, std::string(line_text(doc, found.line).substr(0, now.data_at)) + data_text);
         for (uint32_t n = found.line + 1; n <= found.last; n++)
             if (doc.lines[n].role == ROLE_MORE)
                 doc.lines[n].role = ROLE_GONE;
+        if (doc.open_list >= found.line && doc.open_list <= found.last)
+            doc.open_list = NO_BLOCK;  // the list is gone with its value
         return true;
     }
     uint32_t block = live_block(doc, folded(path));

@@ -20,7 +20,6 @@ bin=$(cd "$1" && pwd)
 rounds=${2:-50}
 processes=${3:-8}
 . "$(dirname "$0")/helpers.sh"
-build_helpers
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -18,7 +18,6 @@ set -euo pipefail
 bin=$(cd "$1" && pwd)
 runs=${2:-200}
 . "$(dirname "$0")/helpers.sh"
-build_helpers
 
 seed=${HARDENING_SEED:-$(( $(date +%s) % 32768 ))}
 RANDOM=$seed

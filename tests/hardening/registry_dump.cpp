@@ -1,20 +1,22 @@
 // registry_dump FILE
 // Reads a registry file with tessaran's own reader and lists every key and
-// every value, one a line: the key, then a tab, the value name and a tab and
-// the value's bytes in hex. Names show bytes outside printable ASCII as \xHH.
-// Exits 1, saying why, when the file cannot be read.
+// every value as the file means them, one a line: the key, then a tab, the
+// value name and a tab and the value's bytes (as the ANSI calls read them)
+// in hex. Names show bytes outside printable ASCII as \xHH. Exits 1, saying
+// why, when the file cannot be read.
 #include <stdio.h>
 
 #include <fstream>
 #include <sstream>
 
-#include "tessaran_regfile_linux.h"
+#include "reg_document.h"
+#include "text_encoding.h"
 
-static std::string shown(const std::string &text)
+static std::string shown(const std::string &utf8)
 {
     std::string out;
     char escape[8];
-    for (unsigned char c : text) {
+    for (unsigned char c : utf8_to_ansi(utf8)) {
         if (c < 0x20 || c >= 0x7f || c == '\\') {
             snprintf(escape, sizeof escape, "\\x%02x", c);
             out += escape;
@@ -38,23 +40,23 @@ int main(int argc, char **argv)
     }
     std::stringstream all;
     all << in.rdbuf();
-    RegFile file;
-    int line = 0;
+    RegDocument doc;
+    size_t line = 0;
     std::string error;
-    if (!parse_registry(all.str(), file, line, error)) {
-        fprintf(stderr, "registry_dump: %s:%d: %s\n", argv[1], line, error.c_str());
+    if (!read_document(all.str(), doc, &line, error)) {
+        fprintf(stderr, "registry_dump: %s:%zu: %s\n", argv[1], line, error.c_str());
         return 1;
     }
-    for (const RegKeyBlock &key : file.keys) {
+    for (const LiveKey &key : live_keys(doc)) {
         std::string path;
-        for (const std::string &part : key.path)
-            path += (path.empty() ? "" : "\\") + shown(part);
+        size_t start = 0;
+        for (size_t slash; (slash = key.path.find('\\', start)) != std::string::npos; start = slash + 1)
+            path += shown(key.path.substr(start, slash - start)) + "\\";
+        path += shown(key.path.substr(start));
         printf("%s\n", path.c_str());
-        for (const RegEntry &entry : key.entries) {
-            if (entry.kind == RegEntry::COMMENT)
-                continue;
-            printf("%s\t%s\t", path.c_str(), shown(entry.name).c_str());
-            for (unsigned char c : value_bytes(entry))
+        for (const ValueLine &value : key.values) {
+            printf("%s\t%s\t", path.c_str(), shown(value.name).c_str());
+            for (unsigned char c : value_ansi_bytes(doc, value))
                 printf("%02x", c);
             printf("\n");
         }
