@@ -40,9 +40,10 @@ tests/hardening/concurrency.sh build/linux/bin 50 8
 tests/hardening/valgrind.sh build/linux/bin
 echo "== hardening took $((SECONDS - hardening_start)) s"
 
-# Windows: the MinGW cross builds, their import tables, the ZIP users get,
-# and under Wine the whole end-to-end suite again (same cases, win64
-# programs), the port base against msvcrt and the registry file interop.
+# Windows: the MinGW cross builds, their import tables and resources, the
+# ZIP users get, and under Wine the whole end-to-end suite again (same
+# cases, win64 programs), the port base against msvcrt and the registry
+# file interop.
 windows_start=$SECONDS
 wine64=/usr/lib/wine/wine64
 install_missing g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip
@@ -52,6 +53,10 @@ done
 echo "== import tables"
 tests/windows/check_imports.sh i686-w64-mingw32-objdump pei-i386 build/win32/bin
 tests/windows/check_imports.sh x86_64-w64-mingw32-objdump pei-x86-64 build/win64/bin
+echo "== manifest and version resources"
+version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+tests/windows/check_resources.sh "$version" i686-w64-mingw32-windres build/win32/bin
+tests/windows/check_resources.sh "$version" x86_64-w64-mingw32-windres build/win64/bin
 echo "== package"
 (cd build/win32 && rm -f velmorix-tessaran-*.zip && cpack -G ZIP > /dev/null)
 tests/windows/check_package.sh build/win32/velmorix-tessaran-win32.zip build/win32/bin
