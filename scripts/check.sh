@@ -55,6 +55,7 @@ tests/windows/check_imports.sh i686-w64-mingw32-objdump pei-i386 build/win32/bin
 tests/windows/check_imports.sh x86_64-w64-mingw32-objdump pei-x86-64 build/win64/bin
 echo "== manifest and version resources"
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+grep -qF "describes version $version." README.md || { echo "FAIL: README.md is not about $version"; exit 1; }
 tests/windows/check_resources.sh "$version" i686-w64-mingw32-windres build/win32/bin
 tests/windows/check_resources.sh "$version" x86_64-w64-mingw32-windres build/win64/bin
 echo "== package"
