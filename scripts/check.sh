@@ -40,21 +40,39 @@ tests/hardening/concurrency.sh build/linux/bin 50 8
 tests/hardening/valgrind.sh build/linux/bin
 echo "== hardening took $((SECONDS - hardening_start)) s"
 
-# Windows: the MinGW cross builds, their import tables, the ZIP users get,
-# and under Wine the whole end-to-end suite again (same cases, win64
-# programs), the port base against msvcrt and the registry file interop.
+# Windows: the MinGW cross builds, their import tables and resources, the
+# ZIP users get with its checksums, built twice to the same bytes, and under
+# Wine the whole end-to-end suite again (same cases, win64 programs), the
+# port base against msvcrt and the registry file interop.
 windows_start=$SECONDS
 wine64=/usr/lib/wine/wine64
-install_missing g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip
+install_missing g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 zip unzip
 for preset in win32 win64; do
     build_preset "$preset"
 done
 echo "== import tables"
 tests/windows/check_imports.sh i686-w64-mingw32-objdump pei-i386 build/win32/bin
 tests/windows/check_imports.sh x86_64-w64-mingw32-objdump pei-x86-64 build/win64/bin
+echo "== manifest and version resources"
+version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+grep -qF "describes version $version." README.md || { echo "FAIL: README.md is not about $version"; exit 1; }
+tests/windows/check_resources.sh "$version" i686-w64-mingw32-windres build/win32/bin
+tests/windows/check_resources.sh "$version" x86_64-w64-mingw32-windres build/win64/bin
 echo "== package"
-(cd build/win32 && rm -f velmorix-tessaran-*.zip && cpack -G ZIP > /dev/null)
-tests/windows/check_package.sh build/win32/velmorix-tessaran-win32.zip build/win32/bin
+zip=velmorix-tessaran-$version-win32.zip
+cmake --build build/win32 --target package_zip > /dev/null
+tests/windows/check_package.sh "build/win32/$zip" build/win32/bin
+sums=$(cd build/win32 && sha256sum --strict -c SHA256SUMS) && echo "$sums"
+[ "$sums" = "$zip: OK" ] || { echo "FAIL: SHA256SUMS does not cover just $zip"; exit 1; }
+echo "== win32 again, in a clean folder: the same bytes"
+repro_start=$SECONDS
+rm -rf build/win32-repro
+cmake --preset win32 -B build/win32-repro > /dev/null
+cmake --build build/win32-repro --target package_zip -j2 > /dev/null
+for file in bin/velmorix.exe bin/tessaran.exe "$zip" SHA256SUMS; do
+    cmp "build/win32/$file" "build/win32-repro/$file"
+done
+echo "== the two builds agree, $zip sha256 $(sha256sum < "build/win32/$zip" | cut -d' ' -f1) ($((SECONDS - repro_start)) s)"
 echo "== win64: end-to-end suite under Wine"
 suite_start=$SECONDS
 tests/e2e/run_cases.sh --bin build/win64/bin --platform win64 --launcher "$wine64" --exe-suffix .exe \

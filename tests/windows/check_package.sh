@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The ZIP users get holds the two programs, exactly as built and checked,
-# and the README; nothing of the stand-ins (no ondrel.dll).
+# and the README, in one folder named as the ZIP; nothing of the stand-ins
+# (no ondrel.dll).
 #
 #   check_package.sh ZIP BIN_DIR
 set -u
@@ -15,6 +16,7 @@ unzip -l "$zip"
 entries=$(unzip -Z1 "$zip" | grep -v '/$')
 folders=$(sed -n 's|/[^/]*$||p' <<< "$entries" | sort -u)
 [ "$(wc -l <<< "$folders")" = 1 ] || fail "not one top folder: $folders"
+[ "$folders" = "$(basename "$zip" .zip)" ] || fail "top folder $folders is not named as the ZIP"
 names=$(sed 's|.*/||' <<< "$entries" | sort)
 [ "$names" = "$(printf '%s\n' README.md tessaran.exe velmorix.exe)" ] \
     || fail "files are: $(tr '\n' ' ' <<< "$names")"
