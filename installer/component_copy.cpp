@@ -4,7 +4,7 @@
 
 #include <stdio.h>
 
-#include "../platform/tessaran_platform.h"
+#include "tessaran_platform.h"
 #include "install_path.h"
 
 int copy_component(void)

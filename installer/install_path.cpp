@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../platform/tessaran_platform.h"
+#include "tessaran_platform.h"
 
 static const char host_key[] = "SOFTWARE\\Analog Devices\\VisualDSP++ 4.0";
 

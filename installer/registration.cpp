@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../platform/tessaran_platform.h"
+#include "tessaran_platform.h"
 #include "install_path.h"
 
 static const char platform_type_key[] =

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "../platform/velmorix_platform.h"
+#include "velmorix_platform.h"
 #include "base_rewrite.h"
 #include "card_listing.h"
 #include "card_table.h"

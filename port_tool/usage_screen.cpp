@@ -1,6 +1,6 @@
 #include <stdio.h>
 
-#include "../platform/velmorix_platform.h"
+#include "velmorix_platform.h"
 #include "usage_screen.h"
 
 void show_usage_screen(void)
