@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "pci_config_space.h"
+
 // Calling convention of the four imports; the build sets it (CMakeLists.txt).
 #ifndef UNIDRV_CALL
 #define UNIDRV_CALL
@@ -23,8 +25,6 @@ struct SlotAddress {
     uint8_t reserved2[3];
 };
 static_assert(sizeof(SlotAddress) == 8, "the library expects an 8-byte slot address");
-
-enum { CONFIG_SPACE_SIZE = 256 };
 
 // Filled by UniDrv_PCI_GetStatus; velmorix never looks inside.
 struct PciStatus {

@@ -5,8 +5,6 @@
 #include "card_listing.h"
 #include "card_table.h"
 
-enum { BASE_ADDRESS_REGISTER_2 = 0x18 };
-
 void rewrite_base_address(UniDrvHandle handle, uint32_t port_base)
 {
     PciStatus status;
@@ -19,7 +17,7 @@ void rewrite_base_address(UniDrvHandle handle, uint32_t port_base)
     uint32_t value = port_base + 1;
     uint8_t bytes[4] = {(uint8_t)value, (uint8_t)(value >> 8), (uint8_t)(value >> 16),
                         (uint8_t)(value >> 24)};
-    UniDrv_PCI_WriteCfgData(handle, &last_card, BASE_ADDRESS_REGISTER_2, sizeof bytes, bytes);
+    UniDrv_PCI_WriteCfgData(handle, &last_card, BAR2_OFFSET, sizeof bytes, bytes);
 
     CardRecord *record = &card_table[card_count - 1];
     UniDrv_PCI_ReadCfgSpace(handle, &last_card, record->header);

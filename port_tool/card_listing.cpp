@@ -3,14 +3,6 @@
 #include "card_listing.h"
 #include "card_table.h"
 
-enum {
-    VENDOR_ID_OFFSET = 0x00,
-    DEVICE_ID_OFFSET = 0x02,
-    FIRST_BAR_OFFSET = 0x10,
-    BAR_COUNT = 6,
-    INTERRUPT_LINE_OFFSET = 0x3C,
-};
-
 static void print_base_address_register(uint32_t value)
 {
     if (value & 1)

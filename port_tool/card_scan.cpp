@@ -6,19 +6,10 @@ CardRecord card_table[CARD_TABLE_SIZE];
 int32_t card_count = 0;
 SlotAddress last_card;
 
-uint16_t header_u16(const uint8_t *header, unsigned offset)
-{
-    return (uint16_t)(header[offset] | header[offset + 1] << 8);
-}
-
-uint32_t header_u32(const uint8_t *header, unsigned offset)
-{
-    return (uint32_t)header_u16(header, offset) | (uint32_t)header_u16(header, offset + 2) << 16;
-}
-
 static bool is_card(const uint8_t *header)
 {
-    return header_u16(header, 0x00) == CARD_VENDOR_ID && header_u16(header, 0x02) == CARD_DEVICE_ID;
+    return header_u16(header, VENDOR_ID_OFFSET) == CARD_VENDOR_ID &&
+           header_u16(header, DEVICE_ID_OFFSET) == CARD_DEVICE_ID;
 }
 
 void scan_cards(UniDrvHandle handle)

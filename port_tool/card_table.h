@@ -27,8 +27,4 @@ extern SlotAddress last_card;
 // Probes function 0 of slots 0-31 on buses 0-7 and records every card.
 void scan_cards(UniDrvHandle handle);
 
-// Little-endian fields of a configuration header.
-uint16_t header_u16(const uint8_t *header, unsigned offset);
-uint32_t header_u32(const uint8_t *header, unsigned offset);
-
 #endif
