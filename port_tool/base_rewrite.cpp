@@ -1,16 +1,15 @@
 #include <stdio.h>
-#include <stdlib.h>
 
 #include "base_rewrite.h"
 #include "card_listing.h"
 #include "card_table.h"
 
-void rewrite_base_address(UniDrvHandle handle, uint32_t port_base)
+RewriteResult rewrite_base_address(UniDrvHandle handle, uint32_t port_base)
 {
     PciStatus status;
     if (UniDrv_PCI_GetStatus(handle, &status) != 0) {
         printf("\n*** PCI BIOS not present!");
-        exit(-1);
+        return PCI_BIOS_ABSENT;
     }
 
     // Port base plus one: bit 0 marks the register as I/O space.
@@ -24,4 +23,5 @@ void rewrite_base_address(UniDrvHandle handle, uint32_t port_base)
 
     printf("\n - - - New Base Addresses: ");
     print_card_listing(card_count, record->slot, record->bus, record->header);
+    return REWRITE_DONE;
 }

@@ -5,8 +5,12 @@
 
 #include "driver_interface.h"
 
+enum RewriteResult {
+    REWRITE_DONE,
+    PCI_BIOS_ABSENT,  // said so, wrote nothing
+};
+
 // Moves the last card found to port_base and lists it as it now stands.
-// Ends the process with status -1 when the PCI BIOS is absent.
-void rewrite_base_address(UniDrvHandle handle, uint32_t port_base);
+RewriteResult rewrite_base_address(UniDrvHandle handle, uint32_t port_base);
 
 #endif

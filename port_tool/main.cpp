@@ -30,7 +30,8 @@ int main(int argc, char **argv)
     if (card_count == 0)
         return 0;
 
-    rewrite_base_address(handle, port_base);
+    if (rewrite_base_address(handle, port_base) == PCI_BIOS_ABSENT)
+        return -1;
     velmorix_release_handle(handle);
     return 0;
 }
