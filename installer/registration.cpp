@@ -6,8 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "tessaran_platform.h"
 #include "install_path.h"
+#include "tessaran_platform.h"
 
 static const char platform_type_key[] =
     "SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\\Targets\\Platform Types\\Tarnwick";

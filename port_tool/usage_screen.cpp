@@ -1,7 +1,7 @@
 #include <stdio.h>
 
-#include "velmorix_platform.h"
 #include "usage_screen.h"
+#include "velmorix_platform.h"
 
 void show_usage_screen(void)
 {
