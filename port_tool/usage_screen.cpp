@@ -1,3 +1,4 @@
+// The usage screen of velmorix.
 #include <stdio.h>
 
 #include "usage_screen.h"
