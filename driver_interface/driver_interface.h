@@ -31,6 +31,9 @@ struct PciStatus {
     uint32_t words[4];
 };
 
+// Read fills config with the function's CONFIG_SPACE_SIZE bytes, nonzero when
+// it cannot; GetStatus is nonzero when the PCI BIOS is absent; Write returns
+// the bytes written.
 extern "C" {
 UniDrvHandle UNIDRV_CALL UniDrv_Open(uint32_t selector);
 uint32_t UNIDRV_CALL UniDrv_PCI_ReadCfgSpace(UniDrvHandle handle, SlotAddress *slot,
