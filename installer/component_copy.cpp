@@ -4,8 +4,8 @@
 
 #include <stdio.h>
 
-#include "../platform/tessaran_platform.h"
 #include "install_path.h"
+#include "tessaran_platform.h"
 
 int copy_component(void)
 {

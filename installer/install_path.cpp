@@ -5,9 +5,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../platform/tessaran_platform.h"
+#include "tessaran_platform.h"
 
-static const char host_key[] = "SOFTWARE\\Analog Devices\\VisualDSP++ 4.0";
+static const char install_path_value[] = "Install Path";
 
 // The value may be stored without its terminator: end it where its bytes end.
 // One that fills the whole buffer without a terminator leaves no room for it.
@@ -23,15 +23,15 @@ static int terminate_value(char path[INSTALL_PATH_SIZE], uint32_t stored)
 int lookup_install_path(char path[INSTALL_PATH_SIZE])
 {
     RegistryKey key;
-    if (registry_create_key(ROOT_LOCAL_MACHINE, host_key, &key) != 0) {
-        fputs("ERROR: Can't open registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\n", stdout);
+    if (registry_create_key(ROOT_LOCAL_MACHINE, HOST_KEY, &key) != 0) {
+        printf("ERROR: Can't open registry key %s\n", HOST_KEY);
         return -1;
     }
     uint32_t size = INSTALL_PATH_SIZE;
-    long result = registry_query_value(key, "Install Path", path, &size);
+    long result = registry_query_value(key, install_path_value, path, &size);
     registry_close_key(key);
     if (result != 0 || size > INSTALL_PATH_SIZE || terminate_value(path, size) != 0) {
-        fputs("ERROR: Can't find registry data Install Path\n", stdout);
+        printf("ERROR: Can't find registry data %s\n", install_path_value);
         return -1;
     }
     return 0;

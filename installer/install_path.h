@@ -7,6 +7,9 @@
 // One path buffer, terminator included; each procedure that needs one has its own.
 enum { INSTALL_PATH_SIZE = 256 };
 
+// The host's key under HKEY_LOCAL_MACHINE, which holds the install path.
+#define HOST_KEY "SOFTWARE\\Analog Devices\\VisualDSP++ 4.0"
+
 // Fills path with the host's "Install Path" registry value, terminated.
 // 0 on success; -1 after printing why not.
 int lookup_install_path(char path[INSTALL_PATH_SIZE]);

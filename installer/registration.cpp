@@ -6,25 +6,38 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../platform/tessaran_platform.h"
 #include "install_path.h"
+#include "tessaran_platform.h"
 
-static const char platform_type_key[] =
-    "SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\\Targets\\Platform Types\\Tarnwick";
+static const char platform_type_key[] = HOST_KEY "\\Targets\\Platform Types\\Tarnwick";
 
 struct PlatformTypeValue {
     const char *name;
     const char *data;
-    const char *failure;
 };
 
 static const PlatformTypeValue platform_type_values[] = {
-    { "DESCRIPTION", "Tarnwick emulator connected to JTAG Target board",
-      "ERROR: Can't create registry key DESCRIPTION\n" },
-    { "ADDRESS0",    "Base Address",
-      "ERROR: Can't create registry key ADDRESS0\n" },
-    { "CLSID",       KULVASPE_CLSID,
-      "ERROR: Can't create registry key CLSID\n" },
+    { "DESCRIPTION", "Tarnwick emulator connected to JTAG Target board" },
+    { "ADDRESS0",    "Base Address" },
+    { "CLSID",       KULVASPE_CLSID },
+};
+
+// The keys under HKEY_CLASSES_ROOT whose default value is set, in order.
+// Messages name a key with its root in front, except the component's own
+// key: that one bare, and its default by the component's file name.
+struct ClassKey {
+    const char *sub_key;
+    const char *data;           // null: the component's path
+    bool named_with_root;
+    const char *default_named;  // null: as the key is named
+};
+
+static const char classes_root_name[] = "HKEY_CLASSES_ROOT\\";
+
+static const ClassKey class_keys[] = {
+    { "VisualDSP.Kulvaspe\\CLSID",                 KULVASPE_CLSID,                              true,  nullptr },
+    { "VisualDSP.Kulvaspe",                        "VisualDSP SHARC Emulator Target Component", true,  nullptr },
+    { "CLSID\\" KULVASPE_CLSID "\\InprocServer32", nullptr,                                     false, "KULVASPE.DLL" },
 };
 
 static long set_string(RegistryKey key, const char *name, const char *data)
@@ -36,13 +49,12 @@ static int register_platform_type(void)
 {
     RegistryKey key;
     if (registry_create_key(ROOT_LOCAL_MACHINE, platform_type_key, &key) != 0) {
-        fputs("ERROR: Can't create registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\\Targets\\Platform Types\\Tarnwick\n",
-              stdout);
+        printf("ERROR: Can't create registry key %s\n", platform_type_key);
         return -1;
     }
     for (const PlatformTypeValue &value : platform_type_values) {
         if (set_string(key, value.name, value.data) != 0) {
-            fputs(value.failure, stdout);
+            printf("ERROR: Can't create registry key %s\n", value.name);
             registry_close_key(key);
             return -1;
         }
@@ -51,19 +63,21 @@ static int register_platform_type(void)
     return 0;
 }
 
-// Sets the default value of a key under HKEY_CLASSES_ROOT.
-static int set_class_default(const char *sub_key, const char *data,
-                             const char *create_failure, const char *set_failure)
+static int set_class_default(const ClassKey &entry, const char *component_path)
 {
+    const char *root = entry.named_with_root ? classes_root_name : "";
     RegistryKey key;
-    if (registry_create_key(ROOT_CLASSES_ROOT, sub_key, &key) != 0) {
-        fputs(create_failure, stdout);
+    if (registry_create_key(ROOT_CLASSES_ROOT, entry.sub_key, &key) != 0) {
+        printf("ERROR: Can't create registry key %s%s\n", root, entry.sub_key);
         return -1;
     }
-    long result = set_string(key, "", data);
+    long result = set_string(key, "", entry.data ? entry.data : component_path);
     registry_close_key(key);
     if (result != 0) {
-        fputs(set_failure, stdout);
+        if (entry.default_named)
+            printf("ERROR: Can't create registry key default for %s\n", entry.default_named);
+        else
+            printf("ERROR: Can't create registry key default for %s%s\n", root, entry.sub_key);
         return -1;
     }
     return 0;
@@ -87,17 +101,9 @@ int register_with_host(void)
         return -1;
     if (build_component_path(component_path) != 0)
         return -1;
-    if (set_class_default("VisualDSP.Kulvaspe\\CLSID", KULVASPE_CLSID,
-                          "ERROR: Can't create registry key HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID\n",
-                          "ERROR: Can't create registry key default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID\n") != 0)
-        return -1;
-    if (set_class_default("VisualDSP.Kulvaspe", "VisualDSP SHARC Emulator Target Component",
-                          "ERROR: Can't create registry key HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\n",
-                          "ERROR: Can't create registry key default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\n") != 0)
-        return -1;
-    if (set_class_default("CLSID\\" KULVASPE_CLSID "\\InprocServer32", component_path,
-                          "ERROR: Can't create registry key CLSID\\{5E2B07A4-91C3-4F6D-A8E0-3B7D19C64F52}\\InprocServer32\n",
-                          "ERROR: Can't create registry key default for KULVASPE.DLL\n") != 0)
-        return -1;
+    for (const ClassKey &entry : class_keys) {
+        if (set_class_default(entry, component_path) != 0)
+            return -1;
+    }
     return 0;
 }

@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "pci_config_space.h"
+
 struct BusBackend {
     bool (*wanted)(void);
     // The backend's state for one handle, or null with *error set.
@@ -14,7 +16,7 @@ struct BusBackend {
     int (*read)(void *bus, unsigned bus_number, unsigned devfn, uint8_t *config);
     // 0 when the configuration mechanism is present.
     int (*status)(void *bus);
-    // Bytes written; offset + count never exceeds 256.
+    // Bytes written; offset + count never exceeds CONFIG_SPACE_SIZE.
     uint32_t (*write)(void *bus, unsigned bus_number, unsigned devfn, unsigned offset,
                       unsigned count, const uint8_t *data);
     void (*close)(void *bus);

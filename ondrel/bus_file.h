@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-enum { BUS_CONFIG_SIZE = 256 };
+#include "pci_config_space.h"
 
 struct BusLine {
     std::string text;  // without its line end
     std::string end;   // "\n", "\r\n", or "" on a last line that has none
 };
 
-// One "OO: b0 b1 ..." line of a function; rows at 0x100 and beyond are kept
-// only as text.
+// One "OO: b0 b1 ..." line of a function; rows past the configuration space
+// are kept only as text.
 struct DataRow {
     size_t line;
     unsigned offset;
@@ -27,7 +27,7 @@ struct BusFunction {
     unsigned domain, bus, devfn;
     size_t header_line;
     std::vector<DataRow> rows;  // in file order
-    uint8_t config[BUS_CONFIG_SIZE];
+    uint8_t config[CONFIG_SPACE_SIZE];
     bool read_fails, write_ignored;
 };
 
@@ -51,7 +51,7 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
 BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn);
 
 // Stores the bytes in the function and in every data row that holds them,
-// adding lspci-style rows where the file gave none. offset + count <= 256.
+// adding lspci-style rows where the file gave none. offset + count <= CONFIG_SPACE_SIZE.
 void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset,
                           const uint8_t *data, unsigned count);
 

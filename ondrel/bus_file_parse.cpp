@@ -132,9 +132,9 @@ bool take_data_row(ParseState &state, size_t line, size_t offset_digits, uint32_
         pos += 2;
     }
     if (!state.current) return fail(state, line, "data row outside a function");
-    for (size_t i = 0; i < row.bytes.size() && offset + i < BUS_CONFIG_SIZE; i++)
+    for (size_t i = 0; i < row.bytes.size() && offset + i < CONFIG_SPACE_SIZE; i++)
         state.current->config[offset + i] = row.bytes[i];
-    if (offset < BUS_CONFIG_SIZE) state.current->rows.push_back(row);
+    if (offset < CONFIG_SPACE_SIZE) state.current->rows.push_back(row);
     return true;
 }
 

@@ -7,7 +7,7 @@
 
 #include "backend.h"
 #include "driver_interface.h"
-#include "ondrel_release.h"
+#include "driver_release.h"
 #include "os_services.h"
 #include "trace.h"
 

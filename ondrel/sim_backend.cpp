@@ -46,7 +46,7 @@ int sim_read(void *state, unsigned bus_number, unsigned devfn, uint8_t *config)
     SimBus *bus = static_cast<SimBus *>(state);
     const BusFunction *function = find_function(bus->file, bus_number, devfn);
     if (!function || function->read_fails) return 1;
-    memcpy(config, function->config, BUS_CONFIG_SIZE);
+    memcpy(config, function->config, CONFIG_SPACE_SIZE);
     return 0;
 }
 

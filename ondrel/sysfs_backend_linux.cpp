@@ -11,6 +11,7 @@
 #include <string>
 
 #include "backend.h"
+#include "pci_config_space.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ int sysfs_read(void *state, unsigned bus_number, unsigned devfn, uint8_t *config
                   O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 1;
     ssize_t got;
-    do got = pread(fd, config, 256, 0);
+    do got = pread(fd, config, CONFIG_SPACE_SIZE, 0);
     while (got < 0 && errno == EINTR);
     close(fd);
     return got > 0 ? 0 : 1;

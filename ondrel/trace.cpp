@@ -52,8 +52,8 @@ void trace_read(const SlotAddress *slot, bool ok, const uint8_t *config)
     std::string line = "read " + slot_text(slot);
     if (ok) {
         char ids[32];
-        snprintf(ids, sizeof ids, " -> ok %02x%02x:%02x%02x\n", config[1], config[0], config[3],
-                 config[2]);
+        snprintf(ids, sizeof ids, " -> ok %04x:%04x\n", header_u16(config, VENDOR_ID_OFFSET),
+                 header_u16(config, DEVICE_ID_OFFSET));
         line += ids;
     } else {
         line += " -> fail\n";

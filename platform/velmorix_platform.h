@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "../port_tool/driver_interface.h"
+#include "driver_interface.h"
 
 // Waits for one key press on the console: no echo, no Enter; an extended
 // key counts as one key. Returns at once when there is no console.

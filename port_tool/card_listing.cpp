@@ -1,15 +1,7 @@
+// The cards as velmorix lists them.
 #include <stdio.h>
 
 #include "card_listing.h"
-#include "card_table.h"
-
-enum {
-    VENDOR_ID_OFFSET = 0x00,
-    DEVICE_ID_OFFSET = 0x02,
-    FIRST_BAR_OFFSET = 0x10,
-    BAR_COUNT = 6,
-    INTERRUPT_LINE_OFFSET = 0x3C,
-};
 
 static void print_base_address_register(uint32_t value)
 {
@@ -36,4 +28,12 @@ void print_card_listing(int32_t number, int32_t slot, int32_t bus, const uint8_t
     }
     printf("\nINTLN - %02d\n", (int)header[INTERRUPT_LINE_OFFSET]);
     printf("  --------------------------------------------------------------------------");
+}
+
+void list_cards(const CardTable &table)
+{
+    for (int32_t i = 0; i < table.count; i++) {
+        const CardRecord &record = table.records[i];
+        print_card_listing(i + 1, record.slot, record.bus, record.header);
+    }
 }

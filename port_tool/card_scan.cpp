@@ -1,49 +1,41 @@
+// The scan of the bus for cards, into the card table.
 #include <string.h>
 
 #include "card_table.h"
 
-CardRecord card_table[CARD_TABLE_SIZE];
-int32_t card_count = 0;
-SlotAddress last_card;
-
-uint16_t header_u16(const uint8_t *header, unsigned offset)
-{
-    return (uint16_t)(header[offset] | header[offset + 1] << 8);
-}
-
-uint32_t header_u32(const uint8_t *header, unsigned offset)
-{
-    return (uint32_t)header_u16(header, offset) | (uint32_t)header_u16(header, offset + 2) << 16;
-}
-
 static bool is_card(const uint8_t *header)
 {
-    return header_u16(header, 0x00) == CARD_VENDOR_ID && header_u16(header, 0x02) == CARD_DEVICE_ID;
+    return header_u16(header, VENDOR_ID_OFFSET) == CARD_VENDOR_ID &&
+           header_u16(header, DEVICE_ID_OFFSET) == CARD_DEVICE_ID;
 }
 
-void scan_cards(UniDrvHandle handle)
+SlotAddress slot_address(int32_t bus, int32_t slot)
+{
+    SlotAddress address;
+    memset(&address, 0, sizeof address);
+    address.devfn = (uint8_t)(slot << 3);
+    address.bus = (uint8_t)bus;
+    return address;
+}
+
+void scan_cards(UniDrvHandle handle, CardTable &table)
 {
     for (int32_t bus = 0; bus < SCAN_BUSES; bus++) {
         for (int32_t slot = 0; slot < SCAN_SLOTS; slot++) {
             // A full table has no free record to read into.
-            if (card_count == CARD_TABLE_SIZE)
+            if (table.count == CARD_TABLE_SIZE)
                 return;
 
-            SlotAddress address;
-            memset(&address, 0, sizeof address);
-            address.devfn = (uint8_t)(slot << 3);
-            address.bus = (uint8_t)bus;
+            SlotAddress address = slot_address(bus, slot);
 
             // Read into the next free record; it stays free unless a card.
-            CardRecord *record = &card_table[card_count];
+            CardRecord *record = &table.records[table.count];
             if (UniDrv_PCI_ReadCfgSpace(handle, &address, record->header) != 0)
                 continue;
             record->slot = slot;
             record->bus = bus;
-            if (is_card(record->header)) {
-                card_count++;
-                last_card = address;
-            }
+            if (is_card(record->header))
+                table.count++;
         }
     }
 }

@@ -20,15 +20,22 @@ struct CardRecord {
     uint8_t header[CONFIG_SPACE_SIZE];
 };
 
-extern CardRecord card_table[CARD_TABLE_SIZE];
-extern int32_t card_count;
-extern SlotAddress last_card;
+// Records fill in scan order, so the last card found is the last record
+// filled. No allocation: the run keeps one table in static storage.
+struct CardTable {
+    CardRecord records[CARD_TABLE_SIZE];
+    int32_t count;
+};
 
-// Probes function 0 of slots 0-31 on buses 0-7 and records every card.
-void scan_cards(UniDrvHandle handle);
+// Probes function 0 of slots 0-31 on buses 0-7 and records every card in
+// the table, which starts empty.
+void scan_cards(UniDrvHandle handle, CardTable &table);
 
-// Little-endian fields of a configuration header.
-uint16_t header_u16(const uint8_t *header, unsigned offset);
-uint32_t header_u32(const uint8_t *header, unsigned offset);
+// The position of the last card found; the table holds at least one.
+inline int32_t last_card_index(const CardTable &table) { return table.count - 1; }
+
+// Function 0 of the slot: devfn is slot << 3, the bus its own byte, every
+// other byte zero.
+SlotAddress slot_address(int32_t bus, int32_t slot);
 
 #endif

@@ -3,12 +3,15 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "../platform/velmorix_platform.h"
 #include "base_rewrite.h"
 #include "card_listing.h"
 #include "card_table.h"
 #include "port_base.h"
 #include "usage_screen.h"
+#include "velmorix_platform.h"
+
+// Static storage: empty before main runs, as the scan wants it, and never allocated.
+static CardTable cards;
 
 int main(int argc, char **argv)
 {
@@ -24,13 +27,13 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    scan_cards(handle);
-    for (int32_t i = 0; i < card_count; i++)
-        print_card_listing(i + 1, card_table[i].slot, card_table[i].bus, card_table[i].header);
-    if (card_count == 0)
+    scan_cards(handle, cards);
+    list_cards(cards);
+    if (cards.count == 0)
         return 0;
 
-    rewrite_base_address(handle, port_base);
+    if (rewrite_base_address(handle, cards, port_base) == PCI_BIOS_ABSENT)
+        return -1;
     velmorix_release_handle(handle);
     return 0;
 }

@@ -1,3 +1,4 @@
+// The one command-line argument of velmorix: the usage options and the port base.
 #include "port_base.h"
 
 static bool is_option_prefix(char c) { return c == '-' || c == '/'; }

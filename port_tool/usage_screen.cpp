@@ -1,7 +1,8 @@
+// The usage screen of velmorix.
 #include <stdio.h>
 
-#include "../platform/velmorix_platform.h"
 #include "usage_screen.h"
+#include "velmorix_platform.h"
 
 void show_usage_screen(void)
 {

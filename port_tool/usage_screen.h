@@ -1,3 +1,4 @@
+// The usage screen of velmorix.
 #ifndef VELMORIX_USAGE_SCREEN_H
 #define VELMORIX_USAGE_SCREEN_H
 

@@ -77,8 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const BusFile before = bus;
     size_t chosen = data[0] % bus.functions.size();
     unsigned offset = data[1];
-    unsigned count = data[2] % (BUS_CONFIG_SIZE + 1 - offset);
-    uint8_t bytes[BUS_CONFIG_SIZE];
+    unsigned count = data[2] % (CONFIG_SPACE_SIZE + 1 - offset);
+    uint8_t bytes[CONFIG_SPACE_SIZE];
     for (unsigned i = 0; i < count; i++) bytes[i] = (uint8_t)(data[3] * (i + 1) + i);
 
     write_function_bytes(bus, bus.functions[chosen], offset, bytes, count);
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(new_function != nullptr);
         check(new_function->read_fails == old_function.read_fails &&
               new_function->write_ignored == old_function.write_ignored);
-        uint8_t expected[BUS_CONFIG_SIZE];
+        uint8_t expected[CONFIG_SPACE_SIZE];
         memcpy(expected, old_function.config, sizeof expected);
         if (i == chosen) memcpy(expected + offset, bytes, count);
         check(memcmp(new_function->config, expected, sizeof expected) == 0);

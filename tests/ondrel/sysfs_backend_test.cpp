@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "driver_interface.h"
-#include "ondrel_release.h"
+#include "driver_release.h"
 
 namespace {
 

@@ -21,14 +21,6 @@ void set_u32(ConfigSpace &config, unsigned offset, uint32_t value)
         config[offset + i] = (uint8_t)(value >> (8 * i));
 }
 
-void reset_fake_bus_and_card_table()
-{
-    fake_bus = FakeBus();
-    memset(card_table, 0, sizeof card_table);
-    card_count = 0;
-    memset(&last_card, 0, sizeof last_card);
-}
-
 static std::string slot_name(const SlotAddress *slot)
 {
     char name[16];

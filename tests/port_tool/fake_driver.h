@@ -27,7 +27,4 @@ extern FakeBus fake_bus;
 ConfigSpace config_with_ids(uint16_t vendor, uint16_t device);
 void set_u32(ConfigSpace &config, unsigned offset, uint32_t value);
 
-// Empties the bus and the card table between tests.
-void reset_fake_bus_and_card_table();
-
 #endif

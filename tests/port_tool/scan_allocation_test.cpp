@@ -71,9 +71,10 @@ TEST(ScanAllocation, TheScanAllocatesNothing)
     ASSERT_EQ(allocations, before + 1);
 
     before = allocations;
-    scan_cards(UniDrv_Open(0));
+    static CardTable table;
+    scan_cards(UniDrv_Open(0), table);
     long during = allocations - before;
 
-    EXPECT_EQ(card_count, SCAN_BUSES);
+    EXPECT_EQ(table.count, SCAN_BUSES);
     EXPECT_EQ(during, 0);
 }

@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "pci_config_space.h"
+
 // Calling convention of the four imports; the build sets it (CMakeLists.txt).
 #ifndef UNIDRV_CALL
 #define UNIDRV_CALL
@@ -24,13 +26,14 @@ struct SlotAddress {
 };
 static_assert(sizeof(SlotAddress) == 8, "the library expects an 8-byte slot address");
 
-enum { CONFIG_SPACE_SIZE = 256 };
-
 // Filled by UniDrv_PCI_GetStatus; velmorix never looks inside.
 struct PciStatus {
     uint32_t words[4];
 };
 
+// Read fills config with the function's CONFIG_SPACE_SIZE bytes, nonzero when
+// it cannot; GetStatus is nonzero when the PCI BIOS is absent; Write returns
+// the bytes written.
 extern "C" {
 UniDrvHandle UNIDRV_CALL UniDrv_Open(uint32_t selector);
 uint32_t UNIDRV_CALL UniDrv_PCI_ReadCfgSpace(UniDrvHandle handle, SlotAddress *slot,
