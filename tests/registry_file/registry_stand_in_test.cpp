@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "tessaran_platform.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -102,22 +104,46 @@ TEST_F(RegistryFile, ReportsMissingAndOversizedValues)
     EXPECT_EQ(bytes, std::string("0123456789", 11));
 }
 
-TEST_F(RegistryFile, NeverRewritesAFileItCannotRead)
+TEST_F(RegistryFile, NeverRewritesAFileItCannotReadAndNamesTheLine)
 {
-    const char *unreadable[] = {
-        "REGEDIT5\n",
-        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K\n",
-        "REGEDIT4\n\"Value\"=\"before any key\"\n",
-        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"Open=\"quote\n",
-        "REGEDIT4\n[HKEY_NOWHERE\\K]\n",
-        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=hex:0g\n",
+    const std::string v5 = "\xFF\xFE" + utf8_to_utf16le("Windows Registry Editor Version 5.00\r\n");
+    const struct {
+        std::string text;
+        int line;
+    } unreadable[] = {
+        { "REGEDIT5\n", 1 },
+        { "Windows Registry Editor Version 5.00\r\n", 1 },
+        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K\n", 2 },
+        { "REGEDIT4\n\"Value\"=\"before any key\"\n", 2 },
+        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"Open=\"quote\n", 3 },
+        { "REGEDIT4\n[HKEY_NOWHERE\\K]\n", 2 },
+        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=hex:0g\n", 3 },
+        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\nstray text\n", 3 },
+        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"a\\0b\"\n", 3 },
+        { v5 + utf8_to_utf16le("[HKEY_LOCAL_MACHINE\\K]\r\n") + "A", 3 },
+        { v5 + std::string("\x00\xD8\r\x00\n\x00", 6), 2 },
     };
-    for (const char *text : unreadable) {
-        write(text);
+    for (const auto &file : unreadable) {
+        write(file.text);
         testing::internal::CaptureStderr();
-        EXPECT_NE(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), 0) << text;
-        EXPECT_NE(testing::internal::GetCapturedStderr(), "") << text;
-        EXPECT_EQ(read(), text);
+        EXPECT_NE(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), 0) << file.text;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(":" + std::to_string(file.line) + ": "), std::string::npos)
+            << file.text;
+        EXPECT_EQ(read(), file.text);
+    }
+}
+
+TEST_F(RegistryFile, ALinkToNothingOrToAFolderGetsAnErrorAndNothingWritten)
+{
+    mkdir((folder + "/sub").c_str(), 0755);
+    const char *targets[] = { "missing.reg", "sub" };
+    for (const char *target : targets) {
+        unlink(path.c_str());
+        ASSERT_EQ(symlink(target, path.c_str()), 0);
+        testing::internal::CaptureStderr();
+        EXPECT_NE(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), 0) << target;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(target), std::string::npos) << target;
+        EXPECT_EQ(system(("test -z \"$(ls -A '" + folder + "/sub')\" && test ! -e '" + folder + "/missing.reg'").c_str()), 0);
     }
 }
 
