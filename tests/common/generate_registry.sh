@@ -19,9 +19,10 @@ LC_ALL=C awk -v n="$1" -v form="$form" '
     BEGIN {
         for (i = 32; i < 127; i++) ord[sprintf("%c", i)] = i
         print form == 5 ? "Windows Registry Editor Version 5.00" : "REGEDIT4"
-        for (i = 1; i <= n; i++) {
+        for (i = 1; i <= n + 1; i++) {
             if (i == int(n / 2) + 1)
                 print "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Analog Devices\\VisualDSP++ 4.0]\n\"Install Path\"=\"VisualDSP\\\\\""
+            if (i > n) break
             # Every fourth key nests under the one before; some are in HKCR and HKCU.
             parent = i % 4 ? sprintf("Vendor %d\\Product %d", i % 97, i) : parent "\\Part " i
             root = i % 10 == 3 ? "HKEY_CLASSES_ROOT" : i % 10 == 7 ? "HKEY_CURRENT_USER\\Software" : "HKEY_LOCAL_MACHINE\\SOFTWARE"
