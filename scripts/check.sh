@@ -43,7 +43,8 @@ echo "== hardening took $((SECONDS - hardening_start)) s"
 # Windows: the MinGW cross builds, their import tables and resources, the
 # ZIP users get with its checksums, built twice to the same bytes, and under
 # Wine the whole end-to-end suite again (same cases, win64 programs), the
-# port base against msvcrt and the registry file interop.
+# port base against msvcrt, the registry file interop and the differential
+# check of registry files against Wine's reg import.
 windows_start=$SECONDS
 wine64=/usr/lib/wine/wine64
 install_missing g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 zip unzip
@@ -82,4 +83,6 @@ echo "== win64: port base against msvcrt's strtoul"
 tests/windows/port_base_vs_msvcrt.sh build/win64/bin "$wine64"
 echo "== win64: a Linux registry file imported into Wine"
 tests/windows/registry_interop.sh build/linux/bin build/win64/bin "$wine64"
+echo "== win64: Linux registry files against Wine's reg import, file by file"
+tests/windows/registry_differential.sh build/linux/bin build/win64/bin "$wine64"
 echo "== windows took $((SECONDS - windows_start)) s"
