@@ -3,6 +3,8 @@
 // a lone CR), checking every line, and recording each block under its key.
 #include "reg_document.h"
 
+#include <algorithm>
+
 #include "text_encoding.h"
 
 const char *const line_ends[4] = { "", "\n", "\r\n", "\r" };
@@ -13,6 +15,10 @@ const char *const form_headers[2] = {
 };
 
 namespace {
+
+// Room for the lines one operation adds, so that a large file's text and
+// lines are never copied to grow.
+enum { EDIT_ROOM_BYTES = 4096, EDIT_ROOM_LINES = 64 };
 
 bool fail(size_t line, const std::string &words, size_t *fault_line, std::string &what)
 {
@@ -35,12 +41,12 @@ bool decode(const std::string &bytes, RegDocument &doc, size_t *fault_line, std:
 {
     if (bytes.size() < 2 || (unsigned char)bytes[0] != 0xFF || (unsigned char)bytes[1] != 0xFE) {
         doc.form = REGEDIT4_FORM;
-        doc.text = ansi_to_utf8(bytes);
+        doc.text = ansi_to_utf8(bytes, EDIT_ROOM_BYTES);
         return true;
     }
     doc.form = VERSION5_FORM;
     size_t bad_at = 0;
-    if (utf16le_to_utf8(bytes.data() + 2, bytes.size() - 2, doc.text, &bad_at))
+    if (utf16le_to_utf8(bytes.data() + 2, bytes.size() - 2, doc.text, &bad_at, EDIT_ROOM_BYTES))
         return true;
     std::string before;
     utf16le_to_utf8(bytes.data() + 2, bad_at, before, &bad_at);
@@ -51,15 +57,17 @@ bool decode(const std::string &bytes, RegDocument &doc, size_t *fault_line, std:
 
 void split_lines(RegDocument &doc)
 {
-    const std::string &text = doc.text;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        RegLine line = { (uint32_t)start, (uint32_t)((end == std::string::npos ? text.size() : end) - start), 0,
-                         ROLE_OTHER };
-        if (end == std::string::npos)
-            start = text.size();
-        else if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+    const char *text = doc.text.data();
+    size_t size = doc.text.size(), start = 0;
+    doc.lines.reserve(std::count(text, text + size, '\n') + EDIT_ROOM_LINES);
+    while (start < size) {
+        size_t end = start;
+        while (end < size && text[end] != '\n' && text[end] != '\r')
+            end++;
+        RegLine line = { (uint32_t)start, (uint32_t)(end - start), 0, ROLE_OTHER };
+        if (end == size)
+            start = size;
+        else if (text[end] == '\r' && end + 1 < size && text[end + 1] == '\n')
             line.end = 2, start = end + 2;
         else
             line.end = text[end] == '\n' ? 1 : 3, start = end + 1;
@@ -145,7 +153,7 @@ std::string_view line_text(const RegDocument &doc, uint32_t line)
     return std::string_view(doc.text).substr(doc.lines[line].start, doc.lines[line].length);
 }
 
-bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_line, std::string &what)
+bool read_document(std::string bytes, RegDocument &doc, size_t *fault_line, std::string &what)
 {
     doc = RegDocument();
     if (bytes.empty())
@@ -154,6 +162,7 @@ bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_lin
         return fail(1, "file too large", fault_line, what);
     if (!decode(bytes, doc, fault_line, what))
         return false;
+    std::string().swap(bytes);  // the text holds it all now: one copy of a large file, not two
     if (doc.form == VERSION5_FORM)
         doc.newline = 2;
     split_lines(doc);
@@ -164,8 +173,11 @@ bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_lin
 
 std::string document_bytes(const RegDocument &doc)
 {
+    size_t size = 2;  // at most the bytes a form takes, so that the text is never copied to grow
+    for (const RegLine &line : doc.lines)
+        size += line.length + 2;
     std::string out;
-    out.reserve(doc.form == VERSION5_FORM ? 2 * doc.text.size() + 2 : doc.text.size());
+    out.reserve(doc.form == VERSION5_FORM ? 2 * size : size);
     if (doc.form == VERSION5_FORM)
         out = "\xFF\xFE";
     for (uint32_t n = 0; n < doc.lines.size(); n++) {

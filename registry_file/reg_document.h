@@ -56,7 +56,7 @@ struct RegDocument {
 // Reads a file's bytes; empty bytes are an empty registry, to be written as
 // REGEDIT4. False, with the 1-based line and what is wrong, for a file in
 // neither form, torn UTF-16, or a line regedit would not read.
-bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_line, std::string &what);
+bool read_document(std::string bytes, RegDocument &doc, size_t *fault_line, std::string &what);
 
 // The file's bytes, in the form it was read in.
 std::string document_bytes(const RegDocument &doc);

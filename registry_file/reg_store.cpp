@@ -38,10 +38,9 @@ long with_registry(bool for_change, const std::function<long(RegDocument &, bool
 
     long result;
     size_t line = 0;
-    if (!read_document(bytes, doc, &line, what)) {
+    if (!read_document(std::move(bytes), doc, &line, what)) {
         result = report(name + ":" + std::to_string(line), what + "; left unchanged", ERROR_BADDB);
     } else {
-        std::string().swap(bytes);  // the document holds it all now: keep one copy
         result = operation(doc, changed);
         if (result == 0 && changed && (error = replace_locked(file, document_bytes(doc))) != 0)
             result = report(name, strerror(error), ERROR_ACCESS_DENIED);

@@ -13,23 +13,31 @@ const uint16_t cp1252_high[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void append_utf8(std::string &out, uint32_t c)
+// Writes c as UTF-8 at out; returns the end.
+char *put_utf8(char *out, uint32_t c)
 {
     if (c < 0x80) {
-        out += (char)c;
+        *out++ = (char)c;
     } else if (c < 0x800) {
-        out += (char)(0xC0 | c >> 6);
-        out += (char)(0x80 | (c & 0x3F));
+        *out++ = (char)(0xC0 | c >> 6);
+        *out++ = (char)(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += (char)(0xE0 | c >> 12);
-        out += (char)(0x80 | (c >> 6 & 0x3F));
-        out += (char)(0x80 | (c & 0x3F));
+        *out++ = (char)(0xE0 | c >> 12);
+        *out++ = (char)(0x80 | (c >> 6 & 0x3F));
+        *out++ = (char)(0x80 | (c & 0x3F));
     } else {
-        out += (char)(0xF0 | c >> 18);
-        out += (char)(0x80 | (c >> 12 & 0x3F));
-        out += (char)(0x80 | (c >> 6 & 0x3F));
-        out += (char)(0x80 | (c & 0x3F));
+        *out++ = (char)(0xF0 | c >> 18);
+        *out++ = (char)(0x80 | (c >> 12 & 0x3F));
+        *out++ = (char)(0x80 | (c >> 6 & 0x3F));
+        *out++ = (char)(0x80 | (c & 0x3F));
     }
+    return out;
+}
+
+void append_utf8(std::string &out, uint32_t c)
+{
+    char bytes[4];
+    out.append(bytes, (size_t)(put_utf8(bytes, c) - bytes));
 }
 
 // The character at pos, which moves past it. The text is our own UTF-8, so
@@ -67,26 +75,36 @@ uint32_t fold_char(uint32_t c)
 
 }  // namespace
 
-bool utf16le_to_utf8(const char *bytes, size_t size, std::string &utf8, size_t *bad_at)
+bool utf16le_to_utf8(const char *bytes, size_t size, std::string &utf8, size_t *bad_at, size_t spare)
 {
+    const unsigned char *in = (const unsigned char *)bytes;
+    size_t needed = 0;  // exactly: a registry file can be large
+    for (size_t i = 0; i + 1 < size; i += 2) {
+        unsigned unit = in[i] | in[i + 1] << 8;
+        needed += unit < 0x80 ? 1 : unit < 0x800 ? 2 : unit >= 0xD800 && unit <= 0xDFFF ? 2 : 3;
+    }
     utf8.clear();
-    utf8.reserve(size / 2);
+    utf8.reserve(needed + spare);
+    utf8.resize(needed);
+    char *out = &utf8[0];
     size_t i = 0;
     for (; i + 1 < size; i += 2) {
-        uint32_t unit = (unsigned char)bytes[i] | (unsigned char)bytes[i + 1] << 8;
+        uint32_t unit = in[i] | in[i + 1] << 8;
+        if (unit < 0x80) {  // the common case, without a call
+            *out++ = (char)unit;
+            continue;
+        }
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < size) {
-            uint32_t low = (unsigned char)bytes[i + 2] | (unsigned char)bytes[i + 3] << 8;
+            uint32_t low = in[i + 2] | in[i + 3] << 8;
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                append_utf8(utf8, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                out = put_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;
                 continue;
             }
         }
-        if (unit >= 0xD800 && unit <= 0xDFFF) {
-            *bad_at = i;
-            return false;
-        }
-        append_utf8(utf8, unit);
+        if (unit >= 0xD800 && unit <= 0xDFFF)
+            break;
+        out = put_utf8(out, unit);
     }
     if (i < size) {
         *bad_at = i;
@@ -104,26 +122,46 @@ std::string utf8_to_utf16le(std::string_view utf8)
 
 void append_utf16le(std::string &out, std::string_view utf8)
 {
+    size_t start = out.size();
+    out.resize(start + 2 * utf8.size());  // never less than needed
+    char *p = &out[start];
     for (size_t pos = 0; pos < utf8.size();) {
-        uint32_t c = next_char(utf8, pos);
+        uint32_t c = (unsigned char)utf8[pos];
+        if (c < 0x80)
+            pos++;  // the common case, without decoding
+        else
+            c = next_char(utf8, pos);
         if (c >= 0x10000) {
             c -= 0x10000;
-            uint32_t high = 0xD800 + (c >> 10), low = 0xDC00 + (c & 0x3FF);
-            out += (char)(high & 0xFF);
-            out += (char)(high >> 8);
-            c = low;
+            uint32_t high = 0xD800 + (c >> 10);
+            *p++ = (char)(high & 0xFF);
+            *p++ = (char)(high >> 8);
+            c = 0xDC00 + (c & 0x3FF);
         }
-        out += (char)(c & 0xFF);
-        out += (char)(c >> 8);
+        *p++ = (char)(c & 0xFF);
+        *p++ = (char)(c >> 8);
     }
+    out.resize((size_t)(p - out.data()));
 }
 
-std::string ansi_to_utf8(std::string_view ansi)
+std::string ansi_to_utf8(std::string_view ansi, size_t spare)
 {
-    std::string out;
-    out.reserve(ansi.size());
+    size_t size = ansi.size() + spare;
     for (unsigned char b : ansi)
-        append_utf8(out, b >= 0x80 && b < 0xA0 ? cp1252_high[b - 0x80] : b);
+        size += b >= 0x80 ? (b >= 0xA0 || cp1252_high[b - 0x80] < 0x800 ? 1 : 2) : 0;
+    std::string out;
+    out.reserve(size);  // exactly: a registry file can be large
+    for (size_t pos = 0; pos < ansi.size();) {
+        size_t plain = pos;
+        while (plain < ansi.size() && (unsigned char)ansi[plain] < 0x80)
+            plain++;
+        out.append(ansi.data() + pos, plain - pos);  // the common case, in one piece
+        if (plain == ansi.size())
+            break;
+        unsigned char b = (unsigned char)ansi[plain];
+        append_utf8(out, b < 0xA0 ? cp1252_high[b - 0x80] : b);
+        pos = plain + 1;
+    }
     return out;
 }
 
@@ -137,13 +175,16 @@ std::string utf8_to_ansi(std::string_view utf8)
 void append_ansi(std::string &out, std::string_view utf8)
 {
     for (size_t pos = 0; pos < utf8.size();) {
-        if ((unsigned char)utf8[pos] < 0x80) {  // the common case, without decoding
-            out += utf8[pos++];
-            continue;
-        }
+        size_t plain = pos;
+        while (plain < utf8.size() && (unsigned char)utf8[plain] < 0x80)
+            plain++;
+        out.append(utf8.data() + pos, plain - pos);  // the common case, in one piece
+        if (plain == utf8.size())
+            break;
+        pos = plain;
         uint32_t c = next_char(utf8, pos);
         char b = '?';
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        if (c >= 0xA0 && c <= 0xFF) {
             b = (char)c;
         } else {
             for (int i = 0; i < 32; i++)

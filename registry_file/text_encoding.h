@@ -9,16 +9,17 @@
 #include <string>
 #include <string_view>
 
-// UTF-16LE bytes as UTF-8. False at a torn text (an odd byte count or an
-// unpaired surrogate), with *bad_at the byte offset where it tears.
-bool utf16le_to_utf8(const char *bytes, size_t size, std::string &utf8, size_t *bad_at);
+// UTF-16LE bytes as UTF-8, with room for spare bytes more. False at a torn
+// text (an odd byte count or an unpaired surrogate), with *bad_at the byte
+// offset where it tears.
+bool utf16le_to_utf8(const char *bytes, size_t size, std::string &utf8, size_t *bad_at, size_t spare = 0);
 
 std::string utf8_to_utf16le(std::string_view utf8);
 
 // Code page 1252 and back. Every byte has a character (the five the code
 // page leaves out stand for U+0081 and the like, as Windows maps them); a
 // character the code page cannot hold becomes '?', as Windows writes it.
-std::string ansi_to_utf8(std::string_view ansi);
+std::string ansi_to_utf8(std::string_view ansi, size_t spare = 0);
 std::string utf8_to_ansi(std::string_view utf8);
 
 // The same conversions from UTF-8, appended to out.

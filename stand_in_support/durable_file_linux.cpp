@@ -68,7 +68,10 @@ int resolve(const std::string &path, std::string &target, bool *exists, std::str
 
 bool read_all(int fd, std::string &bytes)
 {
+    struct stat st;
     bytes.clear();
+    if (fstat(fd, &st) == 0 && st.st_size > 0)
+        bytes.reserve((size_t)st.st_size);  // a large file is read without copies to grow
     char chunk[65536];
     for (;;) {
         ssize_t got = read(fd, chunk, sizeof chunk);
