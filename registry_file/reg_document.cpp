@@ -111,7 +111,7 @@ bool read_lines(RegDocument &doc, size_t *fault_line, std::string &what)
             ok = read_key_line(text, path, &deletion, what);
             line.role = deletion ? ROLE_DELETION : ROLE_KEY;
             if (ok)
-                add_block(doc, n, folded(path), deletion);
+                add_block(doc, n, key_index(path), deletion);
         } else if (line_kind(text) == LINE_VALUE) {
             if (doc.block_line.empty())
                 ok = false, what = "value before the first key";
@@ -146,6 +146,15 @@ void add_block(RegDocument &doc, uint32_t line, const std::string &key, bool del
     auto found = doc.last_block.emplace(key, block);
     doc.previous_block.push_back(found.second ? NO_BLOCK : found.first->second);
     found.first->second = block;
+}
+
+std::string key_index(std::string_view path)
+{
+    static const std::string classes = "HKEY_CLASSES_ROOT", classes_in_machine = "HKEY_LOCAL_MACHINE\\SOFTWARE\\CLASSES";
+    std::string key = folded(path);
+    if (key.compare(0, classes.size(), classes) == 0 && (key.size() == classes.size() || key[classes.size()] == '\\'))
+        key.replace(0, classes.size(), classes_in_machine);
+    return key;
 }
 
 std::string_view line_text(const RegDocument &doc, uint32_t line)

@@ -67,6 +67,10 @@ std::string_view line_text(const RegDocument &doc, uint32_t line);
 // line, the last line so far.
 void add_block(RegDocument &doc, uint32_t line, const std::string &key, bool deletion);
 
+// A key's name in the index: its path folded, and HKEY_CLASSES_ROOT as the
+// HKEY_LOCAL_MACHINE\SOFTWARE\Classes it stands for, as regedit imports it.
+std::string key_index(std::string_view path);
+
 // Keys are named by their whole path, root first: "HKEY_LOCAL_MACHINE\\A\\B".
 // A key exists once a block names it or a key below it, until it is deleted.
 bool key_exists(const RegDocument &doc, const std::string &path);

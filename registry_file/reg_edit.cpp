@@ -60,7 +60,7 @@ void read_whole_value(const RegDocument &doc, uint32_t line, FoundValue &found)
 // The last line that sets or deletes the value, in the key's live blocks.
 bool find_last(const RegDocument &doc, const std::string &path, const std::string &name, FoundValue &found)
 {
-    std::string key = folded(path), wanted = folded(name), what;
+    std::string key = key_index(path), wanted = folded(name), what;
     int64_t since = deleted_since(doc, key);
     ValueLine candidate;
     for (uint32_t b = live_block(doc, key); b != NO_BLOCK && doc.block_line[b] > since; b = doc.previous_block[b]) {
@@ -121,7 +121,7 @@ uint32_t append_block(RegDocument &doc, const std::string &path)
         insert_line(doc, (uint32_t)doc.lines.size(), "", ROLE_OTHER);
     uint32_t line = (uint32_t)doc.lines.size();
     insert_line(doc, line, "[" + path + "]", ROLE_KEY);
-    add_block(doc, line, folded(path), false);
+    add_block(doc, line, key_index(path), false);
     return (uint32_t)doc.block_line.size() - 1;
 }
 
@@ -150,9 +150,11 @@ ValueLine wanted_value(const RegDocument &doc, const std::string &ansi, std::str
 
 bool key_exists(const RegDocument &doc, const std::string &path)
 {
-    std::string key = folded(path);
-    if (key.find('\\') == std::string::npos || live_block(doc, key) != NO_BLOCK)
+    if (path.find('\\') == std::string::npos)
         return true;  // a root key always exists
+    std::string key = key_index(path);
+    if (live_block(doc, key) != NO_BLOCK)
+        return true;
     // Known only by a key below it: rare enough to look through them all.
     std::string below = key + '\\';
     for (const auto &entry : doc.last_block)
@@ -250,7 +252,7 @@ bool set_string_value(RegDocument &doc, const std::string &path, const std::stri
             doc.open_list = NO_BLOCK;  // the list is gone with its value
         return true;
     }
-    uint32_t block = live_block(doc, folded(path));
+    uint32_t block = live_block(doc, key_index(path));
     if (block == NO_BLOCK)
         block = append_block(doc, path);
     uint32_t at = doc.block_line[block] + 1;

@@ -31,7 +31,7 @@ std::map<std::string, std::string> meaning(const RegDocument &doc)
     std::map<std::string, std::string> values;
     for (const LiveKey &key : live_keys(doc))
         for (const ValueLine &value : key.values)
-            values[folded(key.path) + '\n' + folded(value.name)] = value_ansi_bytes(doc, value);
+            values[key_index(key.path) + '\n' + folded(value.name)] = value_ansi_bytes(doc, value);
     return values;
 }
 
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     RegDocument stored = read_back(document_bytes(doc));
     check(stored.form == doc.form);
     std::map<std::string, std::string> after = meaning(stored);
-    std::string set_at = folded(path) + '\n' + folded(ansi_to_utf8(name));
+    std::string set_at = key_index(path) + '\n' + folded(ansi_to_utf8(name));
     check(after[set_at] == bytes);
     before[set_at] = bytes;
     check(before == after);
