@@ -8,12 +8,11 @@ top=$(cd "$here/../.." && pwd)
 seconds=${1:-20}
 build=$top/build/fuzz
 
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ > /dev/null
-cmake --build "$build" -j2 > /dev/null
+(cd "$top" && cmake --preset fuzz > /dev/null && cmake --build --preset fuzz -j2 > /dev/null)
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-for target in "$build"/*_fuzz; do
+for target in "$build"/bin/*_fuzz; do
     name=$(basename "$target" _fuzz)
     mkdir -p "$scratch/$name"
     log=$scratch/$name.log
