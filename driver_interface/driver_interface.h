@@ -19,7 +19,7 @@ typedef void *UniDrvHandle;
 
 // Names one PCI function. Only devfn and bus carry meaning; the rest is zero.
 struct SlotAddress {
-    uint8_t devfn;        // device number << 3 | function number
+    uint8_t devfn;  // device number << 3 | function number
     uint8_t reserved1[3];
     uint8_t bus;
     uint8_t reserved2[3];
@@ -36,12 +36,10 @@ struct PciStatus {
 // the bytes written.
 extern "C" {
 UniDrvHandle UNIDRV_CALL UniDrv_Open(uint32_t selector);
-uint32_t UNIDRV_CALL UniDrv_PCI_ReadCfgSpace(UniDrvHandle handle, SlotAddress *slot,
-                                              uint8_t *config);
+uint32_t UNIDRV_CALL UniDrv_PCI_ReadCfgSpace(UniDrvHandle handle, SlotAddress *slot, uint8_t *config);
 uint32_t UNIDRV_CALL UniDrv_PCI_GetStatus(UniDrvHandle handle, PciStatus *status);
-uint32_t UNIDRV_CALL UniDrv_PCI_WriteCfgData(UniDrvHandle handle, SlotAddress *slot,
-                                              uint32_t offset, uint32_t count,
-                                              const void *data);
+uint32_t UNIDRV_CALL UniDrv_PCI_WriteCfgData(UniDrvHandle handle, SlotAddress *slot, uint32_t offset,
+                                             uint32_t count, const void *data);
 }
 
 #endif

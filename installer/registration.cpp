@@ -16,29 +16,33 @@ struct PlatformTypeValue {
     const char *data;
 };
 
+// clang-format off: a table, aligned by column
 static const PlatformTypeValue platform_type_values[] = {
     { "DESCRIPTION", "Tarnwick emulator connected to JTAG Target board" },
-    { "ADDRESS0",    "Base Address" },
-    { "CLSID",       KULVASPE_CLSID },
+    { "ADDRESS0", "Base Address" },
+    { "CLSID", KULVASPE_CLSID },
 };
+// clang-format on
 
 // The keys under HKEY_CLASSES_ROOT whose default value is set, in order.
 // Messages name a key with its root in front, except the component's own
 // key: that one bare, and its default by the component's file name.
 struct ClassKey {
     const char *sub_key;
-    const char *data;           // null: the component's path
+    const char *data;  // null: the component's path
     bool named_with_root;
     const char *default_named;  // null: as the key is named
 };
 
 static const char classes_root_name[] = "HKEY_CLASSES_ROOT\\";
 
+// clang-format off: a table, aligned by column
 static const ClassKey class_keys[] = {
-    { "VisualDSP.Kulvaspe\\CLSID",                 KULVASPE_CLSID,                              true,  nullptr },
-    { "VisualDSP.Kulvaspe",                        "VisualDSP SHARC Emulator Target Component", true,  nullptr },
-    { "CLSID\\" KULVASPE_CLSID "\\InprocServer32", nullptr,                                     false, "KULVASPE.DLL" },
+    { "VisualDSP.Kulvaspe\\CLSID", KULVASPE_CLSID, true, nullptr },
+    { "VisualDSP.Kulvaspe", "VisualDSP SHARC Emulator Target Component", true, nullptr },
+    { "CLSID\\" KULVASPE_CLSID "\\InprocServer32", nullptr, false, "KULVASPE.DLL" },
 };
+// clang-format on
 
 static long set_string(RegistryKey key, const char *name, const char *data)
 {

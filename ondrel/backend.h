@@ -17,8 +17,8 @@ struct BusBackend {
     // 0 when the configuration mechanism is present.
     int (*status)(void *bus);
     // Bytes written; offset + count never exceeds CONFIG_SPACE_SIZE.
-    uint32_t (*write)(void *bus, unsigned bus_number, unsigned devfn, unsigned offset,
-                      unsigned count, const uint8_t *data);
+    uint32_t (*write)(void *bus, unsigned bus_number, unsigned devfn, unsigned offset, unsigned count,
+                      const uint8_t *data);
     void (*close)(void *bus);
 };
 

@@ -52,8 +52,8 @@ BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn);
 
 // Stores the bytes in the function and in every data row that holds them,
 // adding lspci-style rows where the file gave none. offset + count <= CONFIG_SPACE_SIZE.
-void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset,
-                          const uint8_t *data, unsigned count);
+void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, const uint8_t *data,
+                          unsigned count);
 
 // The file's bytes as they now stand.
 std::string bus_file_bytes(const BusFile &bus);

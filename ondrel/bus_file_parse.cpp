@@ -17,12 +17,14 @@ struct Directive {
     ArgumentKind argument;
 };
 
+// clang-format off: a table, aligned by column
 const Directive directive_table[] = {
-    { "open-error",    OPEN_ERROR,    HEX_CODE         },
-    { "bios-absent",   BIOS_ABSENT,   NO_ARGUMENT      },
-    { "read-fails",    READ_FAILS,    FUNCTION_ADDRESS },
+    { "open-error", OPEN_ERROR, HEX_CODE },
+    { "bios-absent", BIOS_ABSENT, NO_ARGUMENT },
+    { "read-fails", READ_FAILS, FUNCTION_ADDRESS },
     { "write-ignored", WRITE_IGNORED, FUNCTION_ADDRESS },
 };
+// clang-format on
 
 struct FunctionAddress {
     unsigned bus, slot, function;
@@ -54,7 +56,8 @@ size_t read_hex(const std::string &text, size_t pos, size_t max_digits, uint32_t
 // "BB:SS.F" at pos: the digits' shape only; the ranges are checked apart.
 bool read_slot_text(const std::string &text, size_t pos, FunctionAddress *address)
 {
-    if (text.size() < pos + 7) return false;
+    if (text.size() < pos + 7)
+        return false;
     const char *p = text.c_str() + pos;
     if (hex_digit(p[0]) < 0 || hex_digit(p[1]) < 0 || p[2] != ':' || hex_digit(p[3]) < 0 ||
         hex_digit(p[4]) < 0 || p[5] != '.' || p[6] < '0' || p[6] > '9')
@@ -67,10 +70,7 @@ bool read_slot_text(const std::string &text, size_t pos, FunctionAddress *addres
 
 bool slot_in_range(const FunctionAddress &a) { return a.slot < 32 && a.function < 8; }
 
-bool ends_word(const std::string &text, size_t pos)
-{
-    return pos == text.size() || is_blank(text[pos]);
-}
+bool ends_word(const std::string &text, size_t pos) { return pos == text.size() || is_blank(text[pos]); }
 
 // "BB:SS.F text" or "DDDD:BB:SS.F text".
 bool read_header(const std::string &text, unsigned *domain, FunctionAddress *address)
@@ -81,8 +81,10 @@ bool read_header(const std::string &text, unsigned *domain, FunctionAddress *add
     }
     uint32_t value;
     size_t digits = read_hex(text, 0, 8, &value);
-    if (digits == 0 || digits > 8 || digits >= text.size() || text[digits] != ':') return false;
-    if (!read_slot_text(text, digits + 1, address) || !ends_word(text, digits + 8)) return false;
+    if (digits == 0 || digits > 8 || digits >= text.size() || text[digits] != ':')
+        return false;
+    if (!read_slot_text(text, digits + 1, address) || !ends_word(text, digits + 8))
+        return false;
     *domain = value;
     return true;
 }
@@ -102,8 +104,8 @@ bool take_header(ParseState &state, size_t line, unsigned domain, const Function
     unsigned devfn = address.slot << 3 | address.function;
     for (const BusFunction &f : state.bus->functions)
         if (f.domain == domain && f.bus == address.bus && f.devfn == devfn)
-            return fail(state, line, "function " + text.substr(0, text.find_first_of(" \t")) +
-                                         " is given twice");
+            return fail(state, line,
+                        "function " + text.substr(0, text.find_first_of(" \t")) + " is given twice");
     BusFunction function = {};
     function.domain = domain;
     function.bus = address.bus;
@@ -123,18 +125,22 @@ bool take_data_row(ParseState &state, size_t line, size_t offset_digits, uint32_
     size_t pos = offset_digits + 1;
     for (;;) {
         size_t start = pos;
-        while (pos < text.size() && is_blank(text[pos])) pos++;
-        if (pos == text.size()) break;
-        if (pos == start || row.bytes.size() == 16 || pos + 2 > text.size() ||
-            hex_digit(text[pos]) < 0 || hex_digit(text[pos + 1]) < 0 || !ends_word(text, pos + 2))
+        while (pos < text.size() && is_blank(text[pos]))
+            pos++;
+        if (pos == text.size())
+            break;
+        if (pos == start || row.bytes.size() == 16 || pos + 2 > text.size() || hex_digit(text[pos]) < 0 ||
+            hex_digit(text[pos + 1]) < 0 || !ends_word(text, pos + 2))
             return fail(state, line, "data row is not hex bytes");
         row.bytes.push_back((uint8_t)(hex_digit(text[pos]) << 4 | hex_digit(text[pos + 1])));
         pos += 2;
     }
-    if (!state.current) return fail(state, line, "data row outside a function");
+    if (!state.current)
+        return fail(state, line, "data row outside a function");
     for (size_t i = 0; i < row.bytes.size() && offset + i < CONFIG_SPACE_SIZE; i++)
         state.current->config[offset + i] = row.bytes[i];
-    if (offset < CONFIG_SPACE_SIZE) state.current->rows.push_back(row);
+    if (offset < CONFIG_SPACE_SIZE)
+        state.current->rows.push_back(row);
     return true;
 }
 
@@ -142,10 +148,13 @@ std::vector<std::string> split_words(const std::string &text, size_t pos)
 {
     std::vector<std::string> words;
     while (pos < text.size()) {
-        while (pos < text.size() && is_blank(text[pos])) pos++;
+        while (pos < text.size() && is_blank(text[pos]))
+            pos++;
         size_t start = pos;
-        while (pos < text.size() && !is_blank(text[pos])) pos++;
-        if (pos > start) words.push_back(text.substr(start, pos - start));
+        while (pos < text.size() && !is_blank(text[pos]))
+            pos++;
+        if (pos > start)
+            words.push_back(text.substr(start, pos - start));
     }
     return words;
 }
@@ -153,11 +162,14 @@ std::vector<std::string> split_words(const std::string &text, size_t pos)
 bool take_directive(ParseState &state, size_t line, size_t pos)
 {
     std::vector<std::string> words = split_words(state.bus->lines[line].text, pos);
-    if (words.empty()) return fail(state, line, "directive is empty");
+    if (words.empty())
+        return fail(state, line, "directive is empty");
     const Directive *directive = nullptr;
     for (const Directive &d : directive_table)
-        if (words[0] == d.name) directive = &d;
-    if (!directive) return fail(state, line, "unknown directive \"" + words[0] + "\"");
+        if (words[0] == d.name)
+            directive = &d;
+    if (!directive)
+        return fail(state, line, "unknown directive \"" + words[0] + "\"");
 
     std::string name = directive->name;
     if (directive->argument == NO_ARGUMENT && words.size() > 1)
@@ -179,10 +191,19 @@ bool take_directive(ParseState &state, size_t line, size_t pos)
         return fail(state, line, name + " names no valid function");
 
     switch (directive->id) {
-    case OPEN_ERROR:    state.bus->has_open_error = true; state.bus->open_error = code; break;
-    case BIOS_ABSENT:   state.bus->bios_absent = true; break;
-    case READ_FAILS:    state.read_fails.push_back(address); break;
-    case WRITE_IGNORED: state.write_ignored.push_back(address); break;
+    case OPEN_ERROR:
+        state.bus->has_open_error = true;
+        state.bus->open_error = code;
+        break;
+    case BIOS_ABSENT:
+        state.bus->bios_absent = true;
+        break;
+    case READ_FAILS:
+        state.read_fails.push_back(address);
+        break;
+    case WRITE_IGNORED:
+        state.write_ignored.push_back(address);
+        break;
     }
     return true;
 }
@@ -202,11 +223,13 @@ bool take_line(ParseState &state, size_t line)
     }
     unsigned domain;
     FunctionAddress address;
-    if (read_header(text, &domain, &address)) return take_header(state, line, domain, address);
+    if (read_header(text, &domain, &address))
+        return take_header(state, line, domain, address);
     uint32_t offset;
     size_t digits = read_hex(text, 0, 8, &offset);
     if (digits > 0 && digits < text.size() && text[digits] == ':') {
-        if (digits > 8) return fail(state, line, "data row is not hex bytes");
+        if (digits > 8)
+            return fail(state, line, "data row is not hex bytes");
         return take_data_row(state, line, digits, offset);
     }
     return true;  // any other text, as lspci -v prints it
@@ -239,7 +262,8 @@ std::vector<BusLine> split_lines(const std::string &bytes)
 void mark_functions(BusFile &bus, const std::vector<FunctionAddress> &addresses, bool BusFunction::*flag)
 {
     for (const FunctionAddress &a : addresses)
-        if (BusFunction *f = find_function(bus, a.bus, a.slot << 3 | a.function)) f->*flag = true;
+        if (BusFunction *f = find_function(bus, a.bus, a.slot << 3 | a.function))
+            f->*flag = true;
 }
 
 }  // namespace
@@ -252,7 +276,8 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
     bus.functions.reserve(bus.lines.size());
     ParseState state = { &bus, nullptr, {}, {}, &fault };
     for (size_t line = 0; line < bus.lines.size(); line++)
-        if (!take_line(state, line)) return false;
+        if (!take_line(state, line))
+            return false;
     mark_functions(bus, state.read_fails, &BusFunction::read_fails);
     mark_functions(bus, state.write_ignored, &BusFunction::write_ignored);
     return true;
@@ -261,6 +286,7 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
 BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn)
 {
     for (BusFunction &f : bus.functions)
-        if (f.domain == 0 && f.bus == bus_number && f.devfn == devfn) return &f;
+        if (f.domain == 0 && f.bus == bus_number && f.devfn == devfn)
+            return &f;
     return nullptr;
 }

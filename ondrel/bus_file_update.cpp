@@ -27,7 +27,8 @@ bool row_holds(const DataRow &row, unsigned offset)
 bool offset_in_file(const BusFunction &function, unsigned offset)
 {
     for (const DataRow &row : function.rows)
-        if (row_holds(row, offset)) return true;
+        if (row_holds(row, offset))
+            return true;
     return false;
 }
 
@@ -44,9 +45,11 @@ void insert_line(BusFile &bus, size_t at, const std::string &text)
     }
     bus.lines.insert(bus.lines.begin() + (long)at, line);
     for (BusFunction &f : bus.functions) {
-        if (f.header_line >= at) f.header_line++;
+        if (f.header_line >= at)
+            f.header_line++;
         for (DataRow &row : f.rows)
-            if (row.line >= at) row.line++;
+            if (row.line >= at)
+                row.line++;
     }
 }
 
@@ -55,10 +58,12 @@ void insert_line(BusFile &bus, size_t at, const std::string &text)
 void add_row(BusFile &bus, BusFunction &function, unsigned offset)
 {
     DataRow row = { 0, offset, {} };
-    for (unsigned i = 0; i < 16; i++) row.bytes.push_back(function.config[offset + i]);
+    for (unsigned i = 0; i < 16; i++)
+        row.bytes.push_back(function.config[offset + i]);
 
     size_t index = 0;
-    while (index < function.rows.size() && function.rows[index].offset < offset) index++;
+    while (index < function.rows.size() && function.rows[index].offset < offset)
+        index++;
     if (index < function.rows.size())
         row.line = function.rows[index].line;
     else
@@ -70,16 +75,18 @@ void add_row(BusFile &bus, BusFunction &function, unsigned offset)
 
 }  // namespace
 
-void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset,
-                          const uint8_t *data, unsigned count)
+void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, const uint8_t *data,
+                          unsigned count)
 {
     for (unsigned i = 0; i < count; i++)
-        if (!offset_in_file(function, offset + i)) add_row(bus, function, (offset + i) & ~15u);
+        if (!offset_in_file(function, offset + i))
+            add_row(bus, function, (offset + i) & ~15u);
 
     for (unsigned i = 0; i < count; i++) {
         function.config[offset + i] = data[i];
         for (DataRow &row : function.rows)
-            if (row_holds(row, offset + i)) row.bytes[offset + i - row.offset] = data[i];
+            if (row_holds(row, offset + i))
+                row.bytes[offset + i - row.offset] = data[i];
     }
     for (DataRow &row : function.rows)
         for (unsigned i = 0; i < count; i++)
@@ -92,6 +99,7 @@ void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset,
 std::string bus_file_bytes(const BusFile &bus)
 {
     std::string bytes;
-    for (const BusLine &line : bus.lines) bytes += line.text + line.end;
+    for (const BusLine &line : bus.lines)
+        bytes += line.text + line.end;
     return bytes;
 }

@@ -14,7 +14,8 @@ bool write_all(HANDLE file, const std::string &bytes)
     while (done < bytes.size()) {
         DWORD chunk = bytes.size() - done > 0x10000000 ? 0x10000000 : (DWORD)(bytes.size() - done);
         DWORD put = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &put, NULL)) return false;
+        if (!WriteFile(file, bytes.data() + done, chunk, &put, NULL))
+            return false;
         done += put;
     }
     return true;
@@ -28,9 +29,10 @@ HANDLE create_temporary_beside(const char *path, std::string *name)
         char suffix[32];
         snprintf(suffix, sizeof suffix, ".%lx-%u", (unsigned long)GetCurrentProcessId(), attempt++);
         *name = std::string(path) + suffix;
-        HANDLE file = CreateFileA(name->c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, NULL);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+        HANDLE file =
+            CreateFileA(name->c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
     }
 }
 
@@ -40,7 +42,8 @@ uint32_t read_whole_file(const char *path, std::string &bytes)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
     bytes.clear();
     char chunk[65536];
     for (;;) {
@@ -50,7 +53,8 @@ uint32_t read_whole_file(const char *path, std::string &bytes)
             CloseHandle(file);
             return error;
         }
-        if (got == 0) break;
+        if (got == 0)
+            break;
         bytes.append(chunk, got);
     }
     CloseHandle(file);
@@ -63,7 +67,8 @@ uint32_t replace_file_atomically(const char *path, const std::string &bytes)
 {
     std::string name;
     HANDLE file = create_temporary_beside(path, &name);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
     bool ok = write_all(file, bytes) && FlushFileBuffers(file);
     DWORD error = ok ? 0 : GetLastError();
     if (!CloseHandle(file) && ok) {
@@ -89,6 +94,7 @@ uint32_t update_whole_file(const char *path, const std::function<uint32_t(std::s
 {
     std::string bytes;
     uint32_t error = read_whole_file(path, bytes);
-    if (error == 0 && (error = change(bytes)) == 0) error = replace_file_atomically(path, bytes);
+    if (error == 0 && (error = change(bytes)) == 0)
+        error = replace_file_atomically(path, bytes);
     return error;
 }

@@ -23,5 +23,4 @@ void none_close(void *) {}
 
 }  // namespace
 
-const BusBackend native_backend = { none_wanted, none_open, none_read, none_status, none_write,
-                                    none_close };
+const BusBackend native_backend = { none_wanted, none_open, none_read, none_status, none_write, none_close };

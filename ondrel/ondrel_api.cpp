@@ -26,7 +26,8 @@ struct DriverHandle {
 
 DriverHandle *valid_handle(UniDrvHandle handle)
 {
-    if (!handle || handle == UNIDRV_INVALID_HANDLE) return nullptr;
+    if (!handle || handle == UNIDRV_INVALID_HANDLE)
+        return nullptr;
     DriverHandle *driver = static_cast<DriverHandle *>(handle);
     return driver->magic == HANDLE_MAGIC ? driver : nullptr;
 }
@@ -35,10 +36,12 @@ UniDrvHandle open_bus(uint32_t *error)
 {
     const BusBackend *backend = nullptr;
     for (const BusBackend *b : backend_table)
-        if (!backend && b->wanted()) backend = b;
+        if (!backend && b->wanted())
+            backend = b;
     try {
         void *bus = backend->open(error);
-        if (!bus) return UNIDRV_INVALID_HANDLE;
+        if (!bus)
+            return UNIDRV_INVALID_HANDLE;
         return new DriverHandle{ HANDLE_MAGIC, backend, bus };
     } catch (const std::bad_alloc &) {
         *error = out_of_memory_error();
@@ -62,12 +65,13 @@ ONDREL_EXPORT UniDrvHandle UNIDRV_CALL UniDrv_Open(uint32_t selector)
     UniDrvHandle handle = open_bus(&error);
     trace_open(selector, handle != UNIDRV_INVALID_HANDLE, error);
     // Last, so that nothing in between can change it.
-    if (handle == UNIDRV_INVALID_HANDLE) set_last_error(error);
+    if (handle == UNIDRV_INVALID_HANDLE)
+        set_last_error(error);
     return handle;
 }
 
 ONDREL_EXPORT uint32_t UNIDRV_CALL UniDrv_PCI_ReadCfgSpace(UniDrvHandle handle, SlotAddress *slot,
-                                                          uint8_t *config)
+                                                           uint8_t *config)
 {
     DriverHandle *driver = valid_handle(handle);
     if (!config) {
@@ -77,7 +81,8 @@ ONDREL_EXPORT uint32_t UNIDRV_CALL UniDrv_PCI_ReadCfgSpace(UniDrvHandle handle, 
     // An absent function answers all ones, and so does any byte not read.
     memset(config, 0xFF, CONFIG_SPACE_SIZE);
     int failed = !driver || !slot || driver->backend->read(driver->bus, slot->bus, slot->devfn, config);
-    if (failed) memset(config, 0xFF, CONFIG_SPACE_SIZE);
+    if (failed)
+        memset(config, 0xFF, CONFIG_SPACE_SIZE);
     trace_read(slot, !failed, config);
     return failed ? 1 : 0;
 }
@@ -85,15 +90,15 @@ ONDREL_EXPORT uint32_t UNIDRV_CALL UniDrv_PCI_ReadCfgSpace(UniDrvHandle handle, 
 ONDREL_EXPORT uint32_t UNIDRV_CALL UniDrv_PCI_GetStatus(UniDrvHandle handle, PciStatus *status)
 {
     DriverHandle *driver = valid_handle(handle);
-    if (status) memset(status, 0, sizeof *status);
+    if (status)
+        memset(status, 0, sizeof *status);
     int absent = !driver || driver->backend->status(driver->bus);
     trace_status(!absent);
     return absent ? 1 : 0;
 }
 
 ONDREL_EXPORT uint32_t UNIDRV_CALL UniDrv_PCI_WriteCfgData(UniDrvHandle handle, SlotAddress *slot,
-                                                          uint32_t offset, uint32_t count,
-                                                          const void *data)
+                                                           uint32_t offset, uint32_t count, const void *data)
 {
     DriverHandle *driver = valid_handle(handle);
     const uint8_t *bytes = static_cast<const uint8_t *>(data);

@@ -45,20 +45,23 @@ int sim_read(void *state, unsigned bus_number, unsigned devfn, uint8_t *config)
 {
     SimBus *bus = static_cast<SimBus *>(state);
     const BusFunction *function = find_function(bus->file, bus_number, devfn);
-    if (!function || function->read_fails) return 1;
+    if (!function || function->read_fails)
+        return 1;
     memcpy(config, function->config, CONFIG_SPACE_SIZE);
     return 0;
 }
 
 int sim_status(void *state) { return static_cast<SimBus *>(state)->file.bios_absent ? 1 : 0; }
 
-uint32_t sim_write(void *state, unsigned bus_number, unsigned devfn, unsigned offset,
-                   unsigned count, const uint8_t *data)
+uint32_t sim_write(void *state, unsigned bus_number, unsigned devfn, unsigned offset, unsigned count,
+                   const uint8_t *data)
 {
     SimBus *bus = static_cast<SimBus *>(state);
     BusFunction *function = find_function(bus->file, bus_number, devfn);
-    if (!function || count == 0) return 0;
-    if (function->write_ignored) return count;
+    if (!function || count == 0)
+        return 0;
+    if (function->write_ignored)
+        return count;
 
     // The write goes into the file as it is now (another run may have
     // changed it since the open), and only if the file takes it does the bus.
@@ -70,8 +73,10 @@ uint32_t sim_write(void *state, unsigned bus_number, unsigned devfn, unsigned of
             return ONDREL_ERROR_INVALID_DATA;
         }
         BusFunction *target = find_function(now, bus_number, devfn);
-        if (!target) return ONDREL_ERROR_INVALID_DATA;  // the function left the file meanwhile
-        if (!target->write_ignored) write_function_bytes(now, *target, offset, data, count);
+        if (!target)
+            return ONDREL_ERROR_INVALID_DATA;  // the function left the file meanwhile
+        if (!target->write_ignored)
+            write_function_bytes(now, *target, offset, data, count);
         bytes = bus_file_bytes(now);
         return 0;
     });

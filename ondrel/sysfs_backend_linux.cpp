@@ -38,8 +38,7 @@ void *sysfs_open(uint32_t *error)
 std::string config_path(const SysfsBus *bus, unsigned bus_number, unsigned devfn)
 {
     char name[32];
-    snprintf(name, sizeof name, "/0000:%02x:%02x.%u/config", bus_number & 0xFFu, devfn >> 3,
-             devfn & 7u);
+    snprintf(name, sizeof name, "/0000:%02x:%02x.%u/config", bus_number & 0xFFu, devfn >> 3, devfn & 7u);
     return bus->devices + name;
 }
 
@@ -47,11 +46,13 @@ std::string config_path(const SysfsBus *bus, unsigned bus_number, unsigned devfn
 // as the caller left it, as lspci shows it.
 int sysfs_read(void *state, unsigned bus_number, unsigned devfn, uint8_t *config)
 {
-    int fd = open(config_path(static_cast<SysfsBus *>(state), bus_number, devfn).c_str(),
-                  O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 1;
+    int fd =
+        open(config_path(static_cast<SysfsBus *>(state), bus_number, devfn).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 1;
     ssize_t got;
-    do got = pread(fd, config, CONFIG_SPACE_SIZE, 0);
+    do
+        got = pread(fd, config, CONFIG_SPACE_SIZE, 0);
     while (got < 0 && errno == EINTR);
     close(fd);
     return got > 0 ? 0 : 1;
@@ -63,14 +64,16 @@ int sysfs_status(void *state)
     return stat(static_cast<SysfsBus *>(state)->devices.c_str(), &st) == 0 ? 0 : 1;
 }
 
-uint32_t sysfs_write(void *state, unsigned bus_number, unsigned devfn, unsigned offset,
-                     unsigned count, const uint8_t *data)
+uint32_t sysfs_write(void *state, unsigned bus_number, unsigned devfn, unsigned offset, unsigned count,
+                     const uint8_t *data)
 {
-    int fd = open(config_path(static_cast<SysfsBus *>(state), bus_number, devfn).c_str(),
-                  O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
+    int fd =
+        open(config_path(static_cast<SysfsBus *>(state), bus_number, devfn).c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
     ssize_t put;
-    do put = pwrite(fd, data, count, offset);
+    do
+        put = pwrite(fd, data, count, offset);
     while (put < 0 && errno == EINTR);
     close(fd);
     return put > 0 ? (uint32_t)put : 0;
@@ -80,5 +83,5 @@ void sysfs_close(void *state) { delete static_cast<SysfsBus *>(state); }
 
 }  // namespace
 
-const BusBackend native_backend = { sysfs_wanted, sysfs_open, sysfs_read, sysfs_status,
-                                    sysfs_write, sysfs_close };
+const BusBackend native_backend = { sysfs_wanted, sysfs_open,  sysfs_read,
+                                    sysfs_status, sysfs_write, sysfs_close };

@@ -14,10 +14,12 @@ namespace {
 void append_line(const std::string &line)
 {
     const char *path = env_setting("ONDREL_TRACE");
-    if (!path) return;
+    if (!path)
+        return;
     FILE *file = fopen(path, "ab");
     bool written = file && fwrite(line.data(), 1, line.size(), file) == line.size();
-    if (file && fclose(file) != 0) written = false;
+    if (file && fclose(file) != 0)
+        written = false;
     static bool warned = false;
     if (!written && !warned) {
         fprintf(stderr, "ondrel: cannot write the trace to %s\n", path);
@@ -28,7 +30,8 @@ void append_line(const std::string &line)
 // "01:09.0": bus and slot in two lower-case hex digits, the function in one.
 std::string slot_text(const SlotAddress *slot)
 {
-    if (!slot) return "--:--.-";
+    if (!slot)
+        return "--:--.-";
     char text[16];
     snprintf(text, sizeof text, "%02x:%02x.%u", slot->bus, slot->devfn >> 3, slot->devfn & 7u);
     return text;

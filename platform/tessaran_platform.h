@@ -14,8 +14,7 @@ long registry_create_key(RegistryRoot root, const char *sub_key, RegistryKey *ke
 
 // Sets a string value; the empty name is the key's default value.
 // byte_count includes the terminating NUL.
-long registry_set_string(RegistryKey key, const char *name, const char *data,
-                         uint32_t byte_count);
+long registry_set_string(RegistryKey key, const char *name, const char *data, uint32_t byte_count);
 
 // Reads a value into buffer; *size is the buffer size in, the bytes stored out.
 // Fails when the value is missing or does not fit.

@@ -19,8 +19,8 @@ static_assert(ROOT_LOCAL_MACHINE == 0 && ROOT_CLASSES_ROOT == 1, "the file's roo
 static std::string key_path(RegistryRoot root, const char *sub_key)
 {
     std::string sub = sub_key ? sub_key : "";
-    if (sub.empty() || sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string::npos
-        || sub.find_first_of("\r\n") != std::string::npos)
+    if (sub.empty() || sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string::npos ||
+        sub.find_first_of("\r\n") != std::string::npos)
         return "";
     return std::string(registry_roots[root]) + "\\" + ansi_to_utf8(sub);
 }

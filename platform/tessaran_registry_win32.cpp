@@ -23,15 +23,15 @@ long registry_create_key(RegistryRoot root, const char *sub_key, RegistryKey *ke
 
 long registry_set_string(RegistryKey key, const char *name, const char *data, uint32_t byte_count)
 {
-    return RegSetValueExA(static_cast<HKEY>(key), name, 0, REG_SZ,
-                          reinterpret_cast<const BYTE *>(data), byte_count);
+    return RegSetValueExA(static_cast<HKEY>(key), name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data),
+                          byte_count);
 }
 
 long registry_query_value(RegistryKey key, const char *name, char *buffer, uint32_t *size)
 {
     DWORD bytes = *size;
-    LONG result = RegQueryValueExA(static_cast<HKEY>(key), name, NULL, NULL,
-                                   reinterpret_cast<BYTE *>(buffer), &bytes);
+    LONG result =
+        RegQueryValueExA(static_cast<HKEY>(key), name, NULL, NULL, reinterpret_cast<BYTE *>(buffer), &bytes);
     *size = bytes;
     return result;
 }

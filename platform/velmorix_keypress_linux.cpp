@@ -14,7 +14,7 @@ static void read_one_key(int tty)
     unsigned char byte;
     if (read(tty, &byte, 1) != 1)
         return;
-    struct pollfd more = {tty, POLLIN, 0};
+    struct pollfd more = { tty, POLLIN, 0 };
     while (poll(&more, 1, REST_OF_KEY_MS) == 1 && (more.revents & POLLIN)) {
         if (read(tty, &byte, 1) != 1)
             break;

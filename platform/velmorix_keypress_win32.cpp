@@ -13,8 +13,8 @@ static bool is_extended_lead(int code) { return code == 0x00 || code == 0xE0; }
 // console input to wait on; _getch would not return a key there.
 static bool has_console_input(void)
 {
-    HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               NULL, OPEN_EXISTING, 0, NULL);
     if (input == INVALID_HANDLE_VALUE)
         return false;
     DWORD mode;

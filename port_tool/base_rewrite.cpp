@@ -18,8 +18,8 @@ RewriteResult rewrite_base_address(UniDrvHandle handle, CardTable &table, uint32
 
     // Port base plus one: bit 0 marks the register as I/O space.
     uint32_t value = port_base + 1;
-    uint8_t bytes[4] = {(uint8_t)value, (uint8_t)(value >> 8), (uint8_t)(value >> 16),
-                        (uint8_t)(value >> 24)};
+    uint8_t bytes[4] = { (uint8_t)value, (uint8_t)(value >> 8), (uint8_t)(value >> 16),
+                         (uint8_t)(value >> 24) };
     UniDrv_PCI_WriteCfgData(handle, &address, BAR2_OFFSET, sizeof bytes, bytes);
     UniDrv_PCI_ReadCfgSpace(handle, &address, record->header);
 

@@ -18,8 +18,8 @@ void print_card_listing(int32_t number, int32_t slot, int32_t bus, const uint8_t
         return;
     uint16_t device = header_u16(header, DEVICE_ID_OFFSET);
 
-    printf("\n%d. Bus %d, Slot %d: Device ID - %lX, Vendor ID - %lX\n", (int)number, (int)bus,
-           (int)slot, (unsigned long)device, (unsigned long)vendor);
+    printf("\n%d. Bus %d, Slot %d: Device ID - %lX, Vendor ID - %lX\n", (int)number, (int)bus, (int)slot,
+           (unsigned long)device, (unsigned long)vendor);
     printf("BADR:");
     for (unsigned i = 0; i < BAR_COUNT; i++) {
         uint32_t value = header_u32(header, FIRST_BAR_OFFSET + 4 * i);

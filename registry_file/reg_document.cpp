@@ -51,7 +51,8 @@ bool decode(const std::string &bytes, RegDocument &doc, size_t *fault_line, std:
     std::string before;
     utf16le_to_utf8(bytes.data() + 2, bad_at, before, &bad_at);
     bool odd = bytes.size() % 2 != 0 && bad_at + 3 >= bytes.size();
-    return fail(lines_in(before), odd ? "UTF-16 text with an odd number of bytes" : "UTF-16 text with an unpaired surrogate",
+    return fail(lines_in(before),
+                odd ? "UTF-16 text with an odd number of bytes" : "UTF-16 text with an unpaired surrogate",
                 fault_line, what);
 }
 
@@ -86,9 +87,12 @@ bool read_header(RegDocument &doc, size_t *fault_line, std::string &what)
     }
     const char *other = form_headers[doc.form == REGEDIT4_FORM ? VERSION5_FORM : REGEDIT4_FORM];
     if (first == other)
-        return fail(1, std::string(other) + (doc.form == REGEDIT4_FORM ? " in a file that is not UTF-16" : " in a UTF-16 file"),
+        return fail(1,
+                    std::string(other) +
+                        (doc.form == REGEDIT4_FORM ? " in a file that is not UTF-16" : " in a UTF-16 file"),
                     fault_line, what);
-    return fail(1, "first line is neither REGEDIT4 nor Windows Registry Editor Version 5.00", fault_line, what);
+    return fail(1, "first line is neither REGEDIT4 nor Windows Registry Editor Version 5.00", fault_line,
+                what);
 }
 
 // Every line after the first: its role, and its block under its key.
@@ -150,9 +154,11 @@ void add_block(RegDocument &doc, uint32_t line, const std::string &key, bool del
 
 std::string key_index(std::string_view path)
 {
-    static const std::string classes = "HKEY_CLASSES_ROOT", classes_in_machine = "HKEY_LOCAL_MACHINE\\SOFTWARE\\CLASSES";
+    static const std::string classes = "HKEY_CLASSES_ROOT",
+                             classes_in_machine = "HKEY_LOCAL_MACHINE\\SOFTWARE\\CLASSES";
     std::string key = folded(path);
-    if (key.compare(0, classes.size(), classes) == 0 && (key.size() == classes.size() || key[classes.size()] == '\\'))
+    if (key.compare(0, classes.size(), classes) == 0 &&
+        (key.size() == classes.size() || key[classes.size()] == '\\'))
         key.replace(0, classes.size(), classes_in_machine);
     return key;
 }

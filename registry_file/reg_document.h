@@ -36,7 +36,7 @@ struct RegLine {
     LineRole role;
 };
 
-extern const char *const line_ends[4];  // "", "\n", "\r\n", "\r"
+extern const char *const line_ends[4];     // "", "\n", "\r\n", "\r"
 extern const char *const form_headers[2];  // each form's first line
 
 enum : uint32_t { NO_BLOCK = 0xFFFFFFFF };
@@ -50,7 +50,7 @@ struct RegDocument {
     std::vector<uint32_t> previous_block;  // per block: the one before of the same key, or NO_BLOCK
     std::unordered_map<std::string, uint32_t> last_block;  // folded key path: its last block
     std::unordered_map<std::string, uint32_t> deleted_at;  // folded key path: line of its last [-KEY]
-    uint32_t open_list = NO_BLOCK;  // the last line of a hex list the file ends within
+    uint32_t open_list = NO_BLOCK;                         // the last line of a hex list the file ends within
 };
 
 // Reads a file's bytes; empty bytes are an empty registry, to be written as
@@ -81,8 +81,8 @@ bool create_key(RegDocument &doc, const std::string &path);
 
 // The value's line as the file now means it, and where it starts; false when
 // the key holds no such value.
-bool find_value(const RegDocument &doc, const std::string &path, const std::string &name,
-                ValueLine &value, uint32_t *line);
+bool find_value(const RegDocument &doc, const std::string &path, const std::string &name, ValueLine &value,
+                uint32_t *line);
 
 // The bytes a value holds, as the ANSI registry calls return them.
 std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value);

@@ -63,11 +63,12 @@ bool find_last(const RegDocument &doc, const std::string &path, const std::strin
     std::string key = key_index(path), wanted = folded(name), what;
     int64_t since = deleted_since(doc, key);
     ValueLine candidate;
-    for (uint32_t b = live_block(doc, key); b != NO_BLOCK && doc.block_line[b] > since; b = doc.previous_block[b]) {
+    for (uint32_t b = live_block(doc, key); b != NO_BLOCK && doc.block_line[b] > since;
+         b = doc.previous_block[b]) {
         uint32_t match = NO_BLOCK;
         for (uint32_t n = doc.block_line[b] + 1; n < block_end(doc, b); n++)
-            if (doc.lines[n].role == ROLE_VALUE && read_value_line(line_text(doc, n), candidate, what)
-                && folded(candidate.name) == wanted)
+            if (doc.lines[n].role == ROLE_VALUE && read_value_line(line_text(doc, n), candidate, what) &&
+                folded(candidate.name) == wanted)
                 match = n;
         if (match != NO_BLOCK) {
             read_whole_value(doc, match, found);
@@ -100,7 +101,9 @@ void insert_line(RegDocument &doc, uint32_t at, const std::string &text, LineRol
         std::string_view list = line_text(doc, doc.open_list);
         ValueLine value;
         std::string what;
-        size_t data_at = doc.lines[doc.open_list].role == ROLE_VALUE && read_value_line(list, value, what) ? value.data_at : 0;
+        size_t data_at = doc.lines[doc.open_list].role == ROLE_VALUE && read_value_line(list, value, what)
+                             ? value.data_at
+                             : 0;
         set_line_text(doc, doc.open_list, std::string(list.substr(0, list.find('\\', data_at))));
         doc.open_list = NO_BLOCK;
     }
@@ -132,8 +135,8 @@ ValueLine wanted_value(const RegDocument &doc, const std::string &ansi, std::str
 {
     ValueLine wanted;
     wanted.hex_type = REG_SZ_TYPE;
-    bool text = !ansi.empty() && ansi.back() == '\0'
-                && ansi.find_first_of(std::string("\r\n\0", 3)) == ansi.size() - 1;
+    bool text = !ansi.empty() && ansi.back() == '\0' &&
+                ansi.find_first_of(std::string("\r\n\0", 3)) == ansi.size() - 1;
     if (text) {
         wanted.type = DATA_STRING;
         wanted.data = ansi_to_utf8(std::string_view(ansi).substr(0, ansi.size() - 1));
@@ -171,8 +174,8 @@ bool create_key(RegDocument &doc, const std::string &path)
     return true;
 }
 
-bool find_value(const RegDocument &doc, const std::string &path, const std::string &name,
-                ValueLine &value, uint32_t *line)
+bool find_value(const RegDocument &doc, const std::string &path, const std::string &name, ValueLine &value,
+                uint32_t *line)
 {
     FoundValue found;
     if (!find_last(doc, path, name, found) || found.value.type == DATA_DELETION)
@@ -186,12 +189,12 @@ std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value)
 {
     if (value.type == DATA_STRING)
         return utf8_to_ansi(value.data) + '\0';
-    bool wide_text = value.hex_type == REG_SZ_TYPE || value.hex_type == REG_EXPAND_SZ_TYPE
-                     || value.hex_type == REG_MULTI_SZ_TYPE;
+    bool wide_text = value.hex_type == REG_SZ_TYPE || value.hex_type == REG_EXPAND_SZ_TYPE ||
+                     value.hex_type == REG_MULTI_SZ_TYPE;
     std::string utf8;
     size_t bad_at;
-    if (value.type == DATA_HEX && wide_text && doc.form == VERSION5_FORM
-        && utf16le_to_utf8(value.data.data(), value.data.size(), utf8, &bad_at))
+    if (value.type == DATA_HEX && wide_text && doc.form == VERSION5_FORM &&
+        utf16le_to_utf8(value.data.data(), value.data.size(), utf8, &bad_at))
         return utf8_to_ansi(utf8);
     return value.data;
 }
@@ -241,10 +244,12 @@ bool set_string_value(RegDocument &doc, const std::string &path, const std::stri
     FoundValue found;
     if (find_last(doc, path, name, found) && found.value.type != DATA_DELETION) {
         const ValueLine &now = found.value;
-        if (now.type == wanted.type && now.data == wanted.data && (now.type != DATA_HEX || now.hex_type == REG_SZ_TYPE))
+        if (now.type == wanted.type && now.data == wanted.data &&
+            (now.type != DATA_HEX || now.hex_type == REG_SZ_TYPE))
             return false;
         // The line keeps its name as written; only the data is new.
-        set_line_text(doc, found.line, std::string(line_text(doc, found.line).substr(0, now.data_at)) + data_text);
+        set_line_text(doc, found.line,
+                      std::string(line_text(doc, found.line).substr(0, now.data_at)) + data_text);
         for (uint32_t n = found.line + 1; n <= found.last; n++)
             if (doc.lines[n].role == ROLE_MORE)
                 doc.lines[n].role = ROLE_GONE;

@@ -105,8 +105,8 @@ bool read_data(std::string_view line, size_t pos, ValueLine &value, std::string 
     }
     if (rest.substr(0, 1) == "\"") {
         value.type = DATA_STRING;
-        return read_quoted(line, pos, value.data, what)
-               && (ends_here(line, pos) || fail(what, "text after a quoted text"));
+        return read_quoted(line, pos, value.data, what) &&
+               (ends_here(line, pos) || fail(what, "text after a quoted text"));
     }
     uint32_t number;
     if (rest.substr(0, 6) == "dword:") {

@@ -31,12 +31,12 @@ enum DataType { DATA_STRING, DATA_DWORD, DATA_HEX, DATA_DELETION };
 enum { REG_SZ_TYPE = 1, REG_EXPAND_SZ_TYPE = 2, REG_BINARY_TYPE = 3, REG_MULTI_SZ_TYPE = 7 };
 
 struct ValueLine {
-    std::string name;      // unescaped; "" for @, the default value
-    size_t data_at;        // where the data starts in the line
+    std::string name;  // unescaped; "" for @, the default value
+    size_t data_at;    // where the data starts in the line
     DataType type;
-    uint32_t hex_type;     // DATA_HEX: N of hex(N):, REG_BINARY_TYPE for hex:
-    std::string data;      // DATA_STRING: the text; DATA_DWORD, DATA_HEX: the bytes
-    bool continues;        // a hex list that goes on in the next line
+    uint32_t hex_type;  // DATA_HEX: N of hex(N):, REG_BINARY_TYPE for hex:
+    std::string data;   // DATA_STRING: the text; DATA_DWORD, DATA_HEX: the bytes
+    bool continues;     // a hex list that goes on in the next line
 };
 
 // A value line; false, with what, when regedit would not read it.

@@ -16,9 +16,9 @@ struct LockedFile {
 };
 
 enum FileAccess {
-    FOR_READING,       // shared lock; a missing file fails with ENOENT
-    FOR_CHANGE,        // exclusive lock; a missing file fails with ENOENT
-    FOR_CHANGE_OR_NEW, // exclusive lock; a missing file is created empty
+    FOR_READING,        // shared lock; a missing file fails with ENOENT
+    FOR_CHANGE,         // exclusive lock; a missing file fails with ENOENT
+    FOR_CHANGE_OR_NEW,  // exclusive lock; a missing file is created empty
 };
 
 // Opens path, takes the lock and reads the whole file into bytes. Returns 0,
@@ -26,8 +26,8 @@ enum FileAccess {
 // link to nothing (no file is ever created through one), EISDIR for a folder
 // or a link to one, EINVAL for anything else that is no regular file. On
 // failure nothing is held.
-int lock_and_read(const std::string &path, FileAccess access, LockedFile &file,
-                  std::string &bytes, std::string &what);
+int lock_and_read(const std::string &path, FileAccess access, LockedFile &file, std::string &bytes,
+                  std::string &what);
 
 // Replaces the locked file's contents: a temporary file beside the target,
 // written, flushed, given the file's mode, renamed over the target, and the

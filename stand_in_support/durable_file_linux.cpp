@@ -110,8 +110,8 @@ int sync_folder(const std::string &path)
 
 // Opens and locks target. Another run may rename a new file over it between
 // the open and the lock: then *replaced is set and the caller starts over.
-int open_locked(const std::string &target, bool exists, FileAccess access, int *fd_out,
-                bool *replaced, std::string &what)
+int open_locked(const std::string &target, bool exists, FileAccess access, int *fd_out, bool *replaced,
+                std::string &what)
 {
     // Never through a link that appeared meanwhile; never waiting on a FIFO.
     int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
@@ -134,8 +134,8 @@ int open_locked(const std::string &target, bool exists, FileAccess access, int *
         close(fd);
         return fault(what, EINVAL, "is not a regular file");
     }
-    *replaced = stat(target.c_str(), &current) != 0 || held.st_dev != current.st_dev
-                || held.st_ino != current.st_ino;
+    *replaced =
+        stat(target.c_str(), &current) != 0 || held.st_dev != current.st_dev || held.st_ino != current.st_ino;
     if (*replaced) {
         close(fd);
         return 0;
@@ -147,8 +147,8 @@ int open_locked(const std::string &target, bool exists, FileAccess access, int *
 
 }  // namespace
 
-int lock_and_read(const std::string &path, FileAccess access, LockedFile &file,
-                  std::string &bytes, std::string &what)
+int lock_and_read(const std::string &path, FileAccess access, LockedFile &file, std::string &bytes,
+                  std::string &what)
 {
     for (int attempt = 0; attempt < MAX_RACES; attempt++) {
         bool exists = false, replaced = false;

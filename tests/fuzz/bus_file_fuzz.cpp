@@ -17,7 +17,8 @@ namespace {
 // A failed expectation names its line, then stops the run as a crash would.
 void check_at(bool condition, int line)
 {
-    if (condition) return;
+    if (condition)
+        return;
     fprintf(stderr, "expectation failed at line %d\n", line);
     abort();
 }
@@ -27,10 +28,12 @@ void check_at(bool condition, int line)
 std::vector<BusLine> lines_but_rows(const BusFile &bus, const BusFunction &function)
 {
     std::vector<bool> is_row(bus.lines.size(), false);
-    for (const DataRow &row : function.rows) is_row[row.line] = true;
+    for (const DataRow &row : function.rows)
+        is_row[row.line] = true;
     std::vector<BusLine> kept;
     for (size_t i = 0; i < bus.lines.size(); i++)
-        if (!is_row[i]) kept.push_back(bus.lines[i]);
+        if (!is_row[i])
+            kept.push_back(bus.lines[i]);
     return kept;
 }
 
@@ -38,12 +41,14 @@ std::vector<BusLine> lines_but_rows(const BusFile &bus, const BusFunction &funct
 // have gained one, when a row was added after it.
 bool same_lines(const std::vector<BusLine> &before, const std::vector<BusLine> &after)
 {
-    if (before.size() != after.size()) return false;
+    if (before.size() != after.size())
+        return false;
     for (size_t i = 0; i < before.size(); i++) {
         const BusLine &old_line = before[i], &new_line = after[i];
         std::string now = new_line.text + new_line.end;
         if (!old_line.end.empty() || new_line.end.empty()) {
-            if (new_line.text != old_line.text || new_line.end != old_line.end) return false;
+            if (new_line.text != old_line.text || new_line.end != old_line.end)
+                return false;
         } else if (now != old_line.text + "\n" && now != old_line.text + "\r\n") {
             return false;
         }
@@ -54,7 +59,8 @@ bool same_lines(const std::vector<BusLine> &before, const std::vector<BusLine> &
 const BusFunction *same_function(const BusFile &bus, const BusFunction &wanted)
 {
     for (const BusFunction &f : bus.functions)
-        if (f.domain == wanted.domain && f.bus == wanted.bus && f.devfn == wanted.devfn) return &f;
+        if (f.domain == wanted.domain && f.bus == wanted.bus && f.devfn == wanted.devfn)
+            return &f;
     return nullptr;
 }
 
@@ -62,7 +68,8 @@ const BusFunction *same_function(const BusFile &bus, const BusFunction &wanted)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 4) return 0;
+    if (size < 4)
+        return 0;
     std::string text((const char *)data + 4, size - 4);
 
     BusFile bus;
@@ -72,14 +79,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     check(bus_file_bytes(bus) == text);
-    if (bus.functions.empty()) return 0;
+    if (bus.functions.empty())
+        return 0;
 
     const BusFile before = bus;
     size_t chosen = data[0] % bus.functions.size();
     unsigned offset = data[1];
     unsigned count = data[2] % (CONFIG_SPACE_SIZE + 1 - offset);
     uint8_t bytes[CONFIG_SPACE_SIZE];
-    for (unsigned i = 0; i < count; i++) bytes[i] = (uint8_t)(data[3] * (i + 1) + i);
+    for (unsigned i = 0; i < count; i++)
+        bytes[i] = (uint8_t)(data[3] * (i + 1) + i);
 
     write_function_bytes(bus, bus.functions[chosen], offset, bytes, count);
     std::string written = bus_file_bytes(bus);
@@ -99,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
               new_function->write_ignored == old_function.write_ignored);
         uint8_t expected[CONFIG_SPACE_SIZE];
         memcpy(expected, old_function.config, sizeof expected);
-        if (i == chosen) memcpy(expected + offset, bytes, count);
+        if (i == chosen)
+            memcpy(expected + offset, bytes, count);
         check(memcmp(new_function->config, expected, sizeof expected) == 0);
         check(memcmp(new_function->config, bus.functions[i].config, sizeof expected) == 0);
         if (i == chosen)

@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const char *root = registry_roots[(data[0] & 0x7F) % 3];
     const char *text = (const char *)data + 4;
-    std::string key_text(text, data[1]), name(text + data[1], data[2]), bytes(text + data[1] + data[2], data[3]);
+    std::string key_text(text, data[1]), name(text + data[1], data[2]),
+        bytes(text + data[1] + data[2], data[3]);
     std::string file(text + data[1] + data[2] + data[3], size - 4 - data[1] - data[2] - data[3]);
     if (data[0] & 0x80)
         file = "\xFF\xFE" + utf8_to_utf16le(ansi_to_utf8(file));
@@ -68,9 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Names the registry calls would take: C strings, no empty key name, no
     // line break (a value name may hold a CR: it is written escaped).
-    if (key_text.empty() || key_text.front() == '\\' || key_text.back() == '\\'
-        || key_text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos
-        || key_text.find("\\\\") != std::string::npos || name.find_first_of(std::string("\n\0", 2)) != std::string::npos)
+    if (key_text.empty() || key_text.front() == '\\' || key_text.back() == '\\' ||
+        key_text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos ||
+        key_text.find("\\\\") != std::string::npos ||
+        name.find_first_of(std::string("\n\0", 2)) != std::string::npos)
         return 0;
     std::string path = std::string(root) + "\\" + ansi_to_utf8(key_text);
     std::map<std::string, std::string> before = meaning(doc);

@@ -15,15 +15,9 @@ void reset_fake_platform()
     fake = FakePlatform();
 }
 
-void seed_install_path_bytes(const std::string &bytes)
-{
-    fake.keys[host_key]["Install Path"] = bytes;
-}
+void seed_install_path_bytes(const std::string &bytes) { fake.keys[host_key]["Install Path"] = bytes; }
 
-void seed_install_path(const std::string &text)
-{
-    seed_install_path_bytes(text + '\0');
-}
+void seed_install_path(const std::string &text) { seed_install_path_bytes(text + '\0'); }
 
 // Records the call; true when it is the one chosen to fail.
 static bool call(const std::string &what)

@@ -16,9 +16,9 @@ struct FakePlatform {
     // "create HKLM\\...", "set HKLM\\...:DESCRIPTION", "query ...:Install Path",
     // "close HKLM\\...", "copy kulvaspe.dll -> C:\\..."
     std::vector<std::string> calls;
-    int fail_call = -1;        // index into calls of the one that fails
+    int fail_call = -1;  // index into calls of the one that fails
     std::set<void *> open_keys;
-    int bad_handles = 0;       // closes or uses of a key not open
+    int bad_handles = 0;  // closes or uses of a key not open
 };
 
 extern FakePlatform fake;
@@ -28,7 +28,7 @@ void reset_fake_platform();
 // Starts each test on an empty fake and ends it by checking that every key
 // opened was released, and only once.
 class FakePlatformTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { reset_fake_platform(); }
     void TearDown() override
     {

@@ -5,7 +5,7 @@
 #include "install_path.h"
 
 class InstallPathLookup : public FakePlatformTest {
-protected:
+  protected:
     // Runs the lookup into a buffer with a guard after it.
     int lookup(std::string &out_text, std::string &out_printed)
     {
@@ -29,9 +29,9 @@ TEST_F(InstallPathLookup, ReadsTheValueUnderTheHostKeyAndReleasesIt)
     ASSERT_EQ(lookup(text, printed), 0);
     EXPECT_EQ(text, "C:\\Program Files\\Analog Devices\\VisualDSP 4.0\\");
     EXPECT_EQ(printed, "");
-    std::vector<std::string> expected = {
-        std::string("create ") + host_key, std::string("query ") + host_key + ":Install Path",
-        std::string("close ") + host_key };
+    std::vector<std::string> expected = { std::string("create ") + host_key,
+                                          std::string("query ") + host_key + ":Install Path",
+                                          std::string("close ") + host_key };
     EXPECT_EQ(fake.calls, expected);
 }
 

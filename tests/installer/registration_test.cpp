@@ -12,7 +12,7 @@ const std::string clsid = "{5E2B07A4-91C3-4F6D-A8E0-3B7D19C64F52}";
 const std::string inproc_key = "HKCR\\CLSID\\" + clsid + "\\InprocServer32";
 
 class Registration : public FakePlatformTest {
-protected:
+  protected:
     int run(std::string &printed)
     {
         testing::internal::CaptureStdout();
@@ -24,7 +24,8 @@ protected:
     size_t values_set() const
     {
         size_t n = 0;
-        for (const auto &key : fake.keys) n += key.second.size();
+        for (const auto &key : fake.keys)
+            n += key.second.size();
         return n;
     }
 
@@ -38,7 +39,8 @@ TEST_F(Registration, WritesEveryValueWithItsTerminatorInOrder)
     EXPECT_EQ(printed, "");
 
     const auto &platform = fake.keys[platform_key];
-    EXPECT_EQ(platform.at("DESCRIPTION"), std::string("Tarnwick emulator connected to JTAG Target board", 49));
+    EXPECT_EQ(platform.at("DESCRIPTION"),
+              std::string("Tarnwick emulator connected to JTAG Target board", 49));
     EXPECT_EQ(platform.at("ADDRESS0"), std::string("Base Address", 13));
     EXPECT_EQ(platform.at("CLSID"), std::string(clsid.c_str(), 39));
     EXPECT_EQ(platform.size(), 3u);
@@ -50,7 +52,8 @@ TEST_F(Registration, WritesEveryValueWithItsTerminatorInOrder)
 
     std::vector<std::string> creates;
     for (const std::string &call : fake.calls)
-        if (call.rfind("create ", 0) == 0) creates.push_back(call.substr(7));
+        if (call.rfind("create ", 0) == 0)
+            creates.push_back(call.substr(7));
     std::vector<std::string> expected = { platform_key, host_key, "HKCR\\VisualDSP.Kulvaspe\\CLSID",
                                           "HKCR\\VisualDSP.Kulvaspe", inproc_key };
     EXPECT_EQ(creates, expected);
@@ -77,17 +80,23 @@ TEST_F(Registration, EachFailingStepPrintsItsMessageKeepsEarlierValuesAndRelease
         size_t values_before;  // values set before the failure, Install Path included
     };
     const Step steps[] = {
-        { 0,  "ERROR: Can't create registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\\Targets\\Platform Types\\Tarnwick\n", 1 },
-        { 1,  "ERROR: Can't create registry key DESCRIPTION\n", 1 },
-        { 2,  "ERROR: Can't create registry key ADDRESS0\n", 2 },
-        { 3,  "ERROR: Can't create registry key CLSID\n", 3 },
-        { 5,  "ERROR: Can't open registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\n", 4 },
-        { 6,  "ERROR: Can't find registry data Install Path\n", 4 },
-        { 8,  "ERROR: Can't create registry key HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID\n", 4 },
-        { 9,  "ERROR: Can't create registry key default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID\n", 4 },
+        { 0,
+          "ERROR: Can't create registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\\Targets\\Platform "
+          "Types\\Tarnwick\n",
+          1 },
+        { 1, "ERROR: Can't create registry key DESCRIPTION\n", 1 },
+        { 2, "ERROR: Can't create registry key ADDRESS0\n", 2 },
+        { 3, "ERROR: Can't create registry key CLSID\n", 3 },
+        { 5, "ERROR: Can't open registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\n", 4 },
+        { 6, "ERROR: Can't find registry data Install Path\n", 4 },
+        { 8, "ERROR: Can't create registry key HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID\n", 4 },
+        { 9, "ERROR: Can't create registry key default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID\n",
+          4 },
         { 11, "ERROR: Can't create registry key HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\n", 5 },
         { 12, "ERROR: Can't create registry key default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\n", 5 },
-        { 14, "ERROR: Can't create registry key CLSID\\{5E2B07A4-91C3-4F6D-A8E0-3B7D19C64F52}\\InprocServer32\n", 6 },
+        { 14,
+          "ERROR: Can't create registry key CLSID\\{5E2B07A4-91C3-4F6D-A8E0-3B7D19C64F52}\\InprocServer32\n",
+          6 },
         { 15, "ERROR: Can't create registry key default for KULVASPE.DLL\n", 6 },
     };
     for (const Step &step : steps) {
@@ -109,7 +118,8 @@ TEST_F(Registration, AnInstallPathTooLongForTheComponentPathWritesNoClassKey)
     seed_install_path(std::string(236, 'p') + "\\");  // 237 + 19 appended = 256, no room to end it
     EXPECT_EQ(run(printed), -1);
     EXPECT_EQ(printed, "ERROR: Install Path too long\n");
-    for (const std::string &call : fake.calls) EXPECT_EQ(call.find("HKCR"), std::string::npos) << call;
+    for (const std::string &call : fake.calls)
+        EXPECT_EQ(call.find("HKCR"), std::string::npos) << call;
 
     reset_fake_platform();
     seed_install_path(std::string(235, 'p') + "\\");  // just fits: 255 and its terminator
@@ -118,7 +128,7 @@ TEST_F(Registration, AnInstallPathTooLongForTheComponentPathWritesNoClassKey)
 }
 
 class ComponentCopy : public Registration {
-protected:
+  protected:
     int copy(std::string &out)
     {
         testing::internal::CaptureStdout();

@@ -80,7 +80,8 @@ TEST(BusFile, NamesTheLineAndTheFaultOfAMalformedFile)
 TEST(BusFile, TakesTheFourDirectives)
 {
     Parsed parsed("# sim: open-error 0x4C7\n#sim: bios-absent\n# sim:  read-fails 01:09.0\n"
-                  "# sim: write-ignored 01:09.0\n" + card_text());
+                  "# sim: write-ignored 01:09.0\n" +
+                  card_text());
     ASSERT_TRUE(parsed.ok) << parsed.fault.what;
     EXPECT_TRUE(parsed.bus.has_open_error);
     EXPECT_EQ(parsed.bus.open_error, 0x4c7u);
@@ -107,7 +108,8 @@ TEST(BusFile, AWriteChangesOnlyTheRowsThatHoldItsBytes)
     const uint8_t line_byte = 0x0b;
     write_function_bytes(parsed.bus, *find_function(parsed.bus, 0, 0), 0x3c, &line_byte, 1);
     std::string after = bus_file_bytes(parsed.bus);
-    const std::string tail = "Host bridge\r\n00: 86 80 37 12\n30: ff ff ff ff ff ff ff ff ff ff ff ff 0b ff ff ff";
+    const std::string tail =
+        "Host bridge\r\n00: 86 80 37 12\n30: ff ff ff ff ff ff ff ff ff ff ff ff 0b ff ff ff";
     ASSERT_GT(after.size(), tail.size());
     EXPECT_EQ(after.substr(after.size() - tail.size()), tail);
     Parsed reread(after);

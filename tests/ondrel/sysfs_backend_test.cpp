@@ -33,7 +33,7 @@ SlotAddress slot(unsigned bus, unsigned device, unsigned function = 0)
 }
 
 class FakeSysfs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/sysfs_test.XXXXXX";
@@ -116,7 +116,8 @@ std::map<std::string, std::string> lspci_functions()
 {
     std::map<std::string, std::string> functions;
     FILE *pipe = popen("lspci -xxx 2>/dev/null", "r");
-    if (!pipe) return functions;
+    if (!pipe)
+        return functions;
     char line[512];
     std::string current;
     while (fgets(line, sizeof line, pipe)) {
@@ -124,7 +125,8 @@ std::map<std::string, std::string> lspci_functions()
         int used = 0;
         if (sscanf(line, "%2x:%2x.%1u %n", &bus, &device, &function, &used) == 3 && used > 0) {
             current = bus < 8 && function == 0 ? std::string(line, 7) : "";
-            if (!current.empty()) functions[current] = std::string(256, '\xff');
+            if (!current.empty())
+                functions[current] = std::string(256, '\xff');
         } else if (!current.empty() && sscanf(line, "%2x: %n", &offset, &used) == 1 && offset < 256) {
             std::istringstream bytes(line + used);
             unsigned byte;
@@ -141,7 +143,8 @@ std::string differing_functions(const std::map<std::string, std::string> &expect
 {
     std::string differing;
     UniDrvHandle handle = UniDrv_Open(0);
-    if (handle == UNIDRV_INVALID_HANDLE) return "(open failed)";
+    if (handle == UNIDRV_INVALID_HANDLE)
+        return "(open failed)";
     for (const auto &function : expected) {
         unsigned bus, device;
         sscanf(function.first.c_str(), "%2x:%2x", &bus, &device);
@@ -165,9 +168,11 @@ TEST(RealBus, ReadsTheBytesLspciShowsAndNeverWrites)
     std::string differing;
     for (int attempt = 0; attempt < 3; attempt++) {
         std::map<std::string, std::string> expected = lspci_functions();
-        if (expected.empty()) GTEST_SKIP() << "lspci lists no function 0 on buses 0-7 here";
+        if (expected.empty())
+            GTEST_SKIP() << "lspci lists no function 0 on buses 0-7 here";
         differing = differing_functions(expected);
-        if (differing.empty()) break;
+        if (differing.empty())
+            break;
     }
     EXPECT_EQ(differing, "") << "functions read differently from lspci";
 }

@@ -6,7 +6,7 @@
 #include "fake_driver.h"
 
 class BaseRewrite : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         fake_bus = FakeBus();
@@ -33,8 +33,7 @@ protected:
 TEST_F(BaseRewrite, WritesPortBasePlusOneToTheLastCardAndListsItAgain)
 {
     std::string out = rewrite(0x300);
-    std::vector<std::string> expected = {"status", "write 03:02.0 0x18 4 01 03 00 00",
-                                         "read 03:02.0"};
+    std::vector<std::string> expected = { "status", "write 03:02.0 0x18 4 01 03 00 00", "read 03:02.0" };
     EXPECT_EQ(fake_bus.calls, expected);
     EXPECT_EQ(result, REWRITE_DONE);
     EXPECT_EQ(out.rfind("\n - - - New Base Addresses: \n2. Bus 3, Slot 2:", 0), 0u);
@@ -54,7 +53,7 @@ TEST_F(BaseRewrite, AddsOneWithoutAligningAndWrapsAt32Bits)
 
 TEST_F(BaseRewrite, ACardThatLostItsVendorIsNotListedAgain)
 {
-    fake_bus.functions.erase({3, 2 << 3});  // the read-back fails and leaves 0xFF
+    fake_bus.functions.erase({ 3, 2 << 3 });  // the read-back fails and leaves 0xFF
     EXPECT_EQ(rewrite(0x340), "\n - - - New Base Addresses: ");
 }
 
@@ -63,5 +62,5 @@ TEST_F(BaseRewrite, AbsentBiosEndsTheRunBeforeAnyWrite)
     fake_bus.bios_absent = true;
     EXPECT_EQ(rewrite(0x340), "\n*** PCI BIOS not present!");
     EXPECT_EQ(result, PCI_BIOS_ABSENT);
-    EXPECT_EQ(fake_bus.calls, std::vector<std::string>{"status"});
+    EXPECT_EQ(fake_bus.calls, std::vector<std::string>{ "status" });
 }

@@ -5,7 +5,7 @@
 #include "fake_driver.h"
 
 class CardScan : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fake_bus = FakeBus(); }
 
     CardTable table{};
@@ -43,7 +43,7 @@ TEST_F(CardScan, RecordsCardsInScanOrderAndRemembersTheLastOne)
     SlotAddress address = slot_address(last.bus, last.slot);
     EXPECT_EQ(address.bus, 3);
     EXPECT_EQ(address.devfn, 2 << 3);
-    static const uint8_t zero[3] = {0, 0, 0};
+    static const uint8_t zero[3] = { 0, 0, 0 };
     EXPECT_EQ(memcmp(address.reserved1, zero, 3), 0);
     EXPECT_EQ(memcmp(address.reserved2, zero, 3), 0);
     EXPECT_EQ(reads(), 256);

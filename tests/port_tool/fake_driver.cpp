@@ -35,7 +35,7 @@ UniDrvHandle UniDrv_Open(uint32_t) { return (UniDrvHandle)&fake_bus; }
 uint32_t UniDrv_PCI_ReadCfgSpace(UniDrvHandle, SlotAddress *slot, uint8_t *config)
 {
     fake_bus.calls.push_back("read " + slot_name(slot));
-    auto found = fake_bus.functions.find({slot->bus, slot->devfn});
+    auto found = fake_bus.functions.find({ slot->bus, slot->devfn });
     if (found == fake_bus.functions.end()) {
         memset(config, 0xFF, CONFIG_SPACE_SIZE);
         return 1;
@@ -50,8 +50,8 @@ uint32_t UniDrv_PCI_GetStatus(UniDrvHandle, PciStatus *)
     return fake_bus.bios_absent ? 1 : 0;
 }
 
-uint32_t UniDrv_PCI_WriteCfgData(UniDrvHandle, SlotAddress *slot, uint32_t offset,
-                                 uint32_t count, const void *data)
+uint32_t UniDrv_PCI_WriteCfgData(UniDrvHandle, SlotAddress *slot, uint32_t offset, uint32_t count,
+                                 const void *data)
 {
     char text[64];
     snprintf(text, sizeof text, " 0x%02x %u", (unsigned)offset, (unsigned)count);
@@ -62,7 +62,7 @@ uint32_t UniDrv_PCI_WriteCfgData(UniDrvHandle, SlotAddress *slot, uint32_t offse
         call += text;
     }
     fake_bus.calls.push_back(call);
-    auto found = fake_bus.functions.find({slot->bus, slot->devfn});
+    auto found = fake_bus.functions.find({ slot->bus, slot->devfn });
     if (found == fake_bus.functions.end())
         return 0;
     memcpy(found->second.data() + offset, data, count);

@@ -18,7 +18,7 @@ struct FakeBus {
     bool bios_absent = false;
     std::vector<std::string> calls;  // "read 01:09.0", "status", "write 01:09.0 0x18 4 41 03 00 00"
 
-    void add(int bus, int slot, const ConfigSpace &config) { functions[{bus, slot << 3}] = config; }
+    void add(int bus, int slot, const ConfigSpace &config) { functions[{ bus, slot << 3 }] = config; }
 };
 
 extern FakeBus fake_bus;

@@ -50,13 +50,12 @@ uint32_t UniDrv_PCI_ReadCfgSpace(UniDrvHandle, SlotAddress *slot, uint8_t *confi
     memset(config, 0xFF, CONFIG_SPACE_SIZE);
     if (slot->devfn != 9 << 3)
         return 1;
-    static const uint8_t card_ids[4] = {0x7B, 0x1C, 0x26, 0x0E};
+    static const uint8_t card_ids[4] = { 0x7B, 0x1C, 0x26, 0x0E };
     memcpy(config, card_ids, sizeof card_ids);
     return 0;
 }
 uint32_t UniDrv_PCI_GetStatus(UniDrvHandle, PciStatus *) { return 0; }
-uint32_t UniDrv_PCI_WriteCfgData(UniDrvHandle, SlotAddress *, uint32_t, uint32_t count,
-                                 const void *)
+uint32_t UniDrv_PCI_WriteCfgData(UniDrvHandle, SlotAddress *, uint32_t, uint32_t count, const void *)
 {
     return count;
 }

@@ -13,7 +13,7 @@
 namespace {
 
 class RegistryFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/registry_test.XXXXXX";
@@ -35,7 +35,8 @@ protected:
     {
         RegistryKey key;
         long result = registry_create_key(root, key_name, &key);
-        if (result != 0) return result;
+        if (result != 0)
+            return result;
         result = registry_set_string(key, name, bytes.data(), (uint32_t)bytes.size());
         registry_close_key(key);
         return result;
@@ -44,7 +45,8 @@ protected:
     {
         RegistryKey key;
         long result = registry_create_key(ROOT_LOCAL_MACHINE, key_name, &key);
-        if (result != 0) return result;
+        if (result != 0)
+            return result;
         std::string buffer(room, '#');
         uint32_t size = room;
         result = registry_query_value(key, name, &buffer[0], &size);
@@ -61,7 +63,8 @@ TEST_F(RegistryFile, KeepsUnrelatedKeysAndMatchesNamesWhateverTheirCase)
     write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"Count\"=dword:0000002a\r\n"
           "\"Blob\"=hex:01,02,\\\r\n  03\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Analog Devices]\r\n"
           "\"Install Path\"=\"C:\\\\VDSP\\\\\"\r\n");
-    ASSERT_EQ(set(ROOT_LOCAL_MACHINE, "software\\analog devices", "INSTALL PATH", std::string("D:\\\0", 4)), 0);
+    ASSERT_EQ(set(ROOT_LOCAL_MACHINE, "software\\analog devices", "INSTALL PATH", std::string("D:\\\0", 4)),
+              0);
     EXPECT_EQ(read(),
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"Count\"=dword:0000002a\r\n"
               "\"Blob\"=hex:01,02,\\\r\n  03\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Analog Devices]\r\n"
@@ -127,7 +130,8 @@ TEST_F(RegistryFile, NeverRewritesAFileItCannotReadAndNamesTheLine)
         write(file.text);
         testing::internal::CaptureStderr();
         EXPECT_NE(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), 0) << file.text;
-        EXPECT_NE(testing::internal::GetCapturedStderr().find(":" + std::to_string(file.line) + ": "), std::string::npos)
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(":" + std::to_string(file.line) + ": "),
+                  std::string::npos)
             << file.text;
         EXPECT_EQ(read(), file.text);
     }
@@ -143,7 +147,10 @@ TEST_F(RegistryFile, ALinkToNothingOrToAFolderGetsAnErrorAndNothingWritten)
         testing::internal::CaptureStderr();
         EXPECT_NE(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), 0) << target;
         EXPECT_NE(testing::internal::GetCapturedStderr().find(target), std::string::npos) << target;
-        EXPECT_EQ(system(("test -z \"$(ls -A '" + folder + "/sub')\" && test ! -e '" + folder + "/missing.reg'").c_str()), 0);
+        EXPECT_EQ(
+            system(("test -z \"$(ls -A '" + folder + "/sub')\" && test ! -e '" + folder + "/missing.reg'")
+                       .c_str()),
+            0);
     }
 }
 
@@ -154,7 +161,8 @@ TEST_F(RegistryFile, RefusesNamesWithALineBreakAndLeavesTheFileReadable)
     EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K", "two\nlines", std::string("y\0", 2)), 87);
     EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K\\two\nlines", "V", std::string("y\0", 2)), 87);
     EXPECT_EQ(read(), text);
-    EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K", "cr\r", std::string("y\0", 2)), 0) << "a CR alone is no line break";
+    EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K", "cr\r", std::string("y\0", 2)), 0)
+        << "a CR alone is no line break";
     std::string bytes;
     ASSERT_EQ(query("K", "cr\r", bytes), 0);
     EXPECT_EQ(bytes, std::string("y\0", 2));

@@ -33,7 +33,8 @@ std::string query(const RegDocument &doc, const std::string &key, const std::str
 {
     ValueLine value;
     uint32_t line;
-    return find_value(doc, ansi_to_utf8(key), ansi_to_utf8(name), value, &line) ? value_ansi_bytes(doc, value) : ABSENT;
+    return find_value(doc, ansi_to_utf8(key), ansi_to_utf8(name), value, &line) ? value_ansi_bytes(doc, value)
+                                                                                : ABSENT;
 }
 
 struct Meaning {
@@ -56,8 +57,11 @@ const Meaning meanings[] = {
       "HKEY_LOCAL_MACHINE\\K", "", "ABC" },
     { "[HKEY_LOCAL_MACHINE\\K]\r\"A\"=\"a\\\\b\\\"c\\nd\\qe\"  ; comment\r\n", "HKEY_LOCAL_MACHINE\\K", "A",
       std::string("a\\b\"c\ndqe\0", 10) },
-    { "[HKEY_LOCAL_MACHINE\\Gr\xdc\xdf" "e]\n\"\xc4\"=\"\x80 \xfc\"\n", "HKEY_LOCAL_MACHINE\\gr\xfc\xdf" "e", "\xe4",
-      std::string("\x80 \xfc\0", 4) },
+    { "[HKEY_LOCAL_MACHINE\\Gr\xdc\xdf"
+      "e]\n\"\xc4\"=\"\x80 \xfc\"\n",
+      "HKEY_LOCAL_MACHINE\\gr\xfc\xdf"
+      "e",
+      "\xe4", std::string("\x80 \xfc\0", 4) },
     { "[HKEY_LOCAL_MACHINE\\K]\n\"A\"=hex:\n", "HKEY_LOCAL_MACHINE\\K", "A", "" },
 };
 
@@ -68,8 +72,9 @@ TEST(RegistryText, MeansWhatRegeditMakesOfItInEitherForm)
         EXPECT_EQ(query(read_bytes(as_version5(m.body)), m.key, m.name), m.bytes) << m.body;
     }
     // Only version 5.00 holds text beyond code page 1252, and UTF-16 hex(2).
-    RegDocument wide = read_bytes(as_version5("") + utf8_to_utf16le("[HKEY_USERS\\K]\r\n\"A\"=\"\xce\xa9\xe2\x82\xac\"\r\n"
-                                                                     "\"B\"=hex(2):41,00,3f,26,00,00\r\n"));
+    RegDocument wide =
+        read_bytes(as_version5("") + utf8_to_utf16le("[HKEY_USERS\\K]\r\n\"A\"=\"\xce\xa9\xe2\x82\xac\"\r\n"
+                                                     "\"B\"=hex(2):41,00,3f,26,00,00\r\n"));
     EXPECT_EQ(query(wide, "HKEY_USERS\\K", "A"), std::string("?\x80\0", 3));
     EXPECT_EQ(query(wide, "HKEY_USERS\\K", "B"), std::string("A?\0", 3));
 }
@@ -79,10 +84,11 @@ TEST(RegistryText, AnEditChangesOnlyTheLinesItMustAndReadsBackInEitherForm)
     const std::string before = "; exported\r\r\n[HKEY_LOCAL_MACHINE\\K]\n\"A\"=hex(1):78,\\\n  00\n\n"
                                "[HKEY_LOCAL_MACHINE\\K]\n\"B\"=\"b\"\n; tail\n[-HKEY_CLASSES_ROOT\\C]\n"
                                "[HKEY_LOCAL_MACHINE\\D]\n\"Gone\"=-";
-    const std::string after = "; exported\r\r\n[HKEY_LOCAL_MACHINE\\K]\n\"A\"=\"new\"\n\n"
-                              "[HKEY_LOCAL_MACHINE\\K]\n\"B\"=\"b\"\n\"C\"=\"two \\\"lines\\\"\"\n; tail\n"
-                              "[-HKEY_CLASSES_ROOT\\C]\n[HKEY_LOCAL_MACHINE\\D]\n\"Gone\"=-\n\"gone\"=\"back\"\n\n"
-                              "[HKEY_CLASSES_ROOT\\C\\New]\n@=hex(1):6c,0a,00\n";
+    const std::string after =
+        "; exported\r\r\n[HKEY_LOCAL_MACHINE\\K]\n\"A\"=\"new\"\n\n"
+        "[HKEY_LOCAL_MACHINE\\K]\n\"B\"=\"b\"\n\"C\"=\"two \\\"lines\\\"\"\n; tail\n"
+        "[-HKEY_CLASSES_ROOT\\C]\n[HKEY_LOCAL_MACHINE\\D]\n\"Gone\"=-\n\"gone\"=\"back\"\n\n"
+        "[HKEY_CLASSES_ROOT\\C\\New]\n@=hex(1):6c,0a,00\n";
     const std::string sets[][3] = {
         { "HKEY_LOCAL_MACHINE\\K", "a", std::string("new\0", 4) },
         { "HKEY_LOCAL_MACHINE\\k", "C", std::string("two \"lines\"\0", 12) },

@@ -21,23 +21,37 @@ static StrtoulFunction msvcrt_strtoul(void)
     HMODULE msvcrt = LoadLibraryA("msvcrt.dll");
     if (!msvcrt)
         return nullptr;
-    return reinterpret_cast<StrtoulFunction>(
-        reinterpret_cast<void *>(GetProcAddress(msvcrt, "strtoul")));
+    return reinterpret_cast<StrtoulFunction>(reinterpret_cast<void *>(GetProcAddress(msvcrt, "strtoul")));
 }
 
 static const char *const leads[] = { "", " ", "\t", " \t\n\v\f\r", "\xa0" };
 static const char *const signs[] = { "", "+", "-", "+-", "--" };
 static const char *const prefixes[] = { "", "0x", "0X", "0", "x", "00x" };
 static const char *const bodies[] = {
-    "",                   // no digits at all
-    "0", "1", "340", "2A0", "2a0h", "300", "e000", "DeadBeef",
-    "7FFFFFFF", "80000000", "FFFFFFFF",          // the top of 32 bits
-    "100000000", "FFFFFFFF0", "123456789",         // just past 32 bits
-    "0000000000000000000000ffffffff",              // long, but small
-    "FFFFFFFFFFFFFFFF", "10000000000000000",       // around 64 bits
-    "7FFFFFFFFFFFFFFF", "8000000000000000",
-    "123456789abcdef0123456789abcdef",             // far past 64 bits
-    "g", "G1", " 1",
+    "",  // no digits at all
+    "0",
+    "1",
+    "340",
+    "2A0",
+    "2a0h",
+    "300",
+    "e000",
+    "DeadBeef",
+    "7FFFFFFF",
+    "80000000",
+    "FFFFFFFF",  // the top of 32 bits
+    "100000000",
+    "FFFFFFFF0",
+    "123456789",                       // just past 32 bits
+    "0000000000000000000000ffffffff",  // long, but small
+    "FFFFFFFFFFFFFFFF",
+    "10000000000000000",  // around 64 bits
+    "7FFFFFFFFFFFFFFF",
+    "8000000000000000",
+    "123456789abcdef0123456789abcdef",  // far past 64 bits
+    "g",
+    "G1",
+    " 1",
 };
 static const char *const tails[] = { "", "zz", "h", " 12", "-1", "0x1" };
 
@@ -88,8 +102,8 @@ int main(void)
         uint32_t theirs = (uint32_t)reference(input.c_str(), nullptr, 16);
         uint32_t ours = read_hex_u32(input.c_str());
         if (ours != theirs) {
-            printf("\"%s\": ours 0x%08lx, msvcrt 0x%08lx\n", shown(input).c_str(),
-                   (unsigned long)ours, (unsigned long)theirs);
+            printf("\"%s\": ours 0x%08lx, msvcrt 0x%08lx\n", shown(input).c_str(), (unsigned long)ours,
+                   (unsigned long)theirs);
             disagreements++;
         }
     }

@@ -40,8 +40,7 @@ static int make_link(const char *key_name, const char *target)
                             (DWORD)(target_text.size() * sizeof(wchar_t)));
     RegCloseKey(key);
     if (result != ERROR_SUCCESS) {
-        fprintf(stderr, "registry_link_key: cannot point %s at %s: error %ld\n", key_name, target,
-                result);
+        fprintf(stderr, "registry_link_key: cannot point %s at %s: error %ld\n", key_name, target, result);
         return 1;
     }
     return 0;
@@ -51,8 +50,8 @@ static int make_link(const char *key_name, const char *target)
 static int remove_link(const char *key_name)
 {
     HKEY key;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, wide(key_name).c_str(), REG_OPTION_OPEN_LINK,
-                                DELETE, &key);
+    LONG result =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, wide(key_name).c_str(), REG_OPTION_OPEN_LINK, DELETE, &key);
     if (result == ERROR_FILE_NOT_FOUND)
         return 0;
     if (result != ERROR_SUCCESS) {
