@@ -21,7 +21,10 @@ build_preset() {
     cmake --build --preset "$1" -j2
 }
 
-install_missing cmake ninja-build g++ libgtest-dev pciutils clang libclang-rt-14-dev valgrind
+install_missing cmake ninja-build g++ libgtest-dev pciutils clang clang-format libclang-rt-14-dev valgrind
+
+echo "== format"
+clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h')
 
 for preset in linux asan; do
     build_preset "$preset"
