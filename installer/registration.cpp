@@ -16,11 +16,12 @@ struct PlatformTypeValue {
     const char *data;
 };
 
-// clang-format off: a table, aligned by column
+// A table, aligned by column.
+// clang-format off
 static const PlatformTypeValue platform_type_values[] = {
     { "DESCRIPTION", "Tarnwick emulator connected to JTAG Target board" },
-    { "ADDRESS0", "Base Address" },
-    { "CLSID", KULVASPE_CLSID },
+    { "ADDRESS0",    "Base Address" },
+    { "CLSID",       KULVASPE_CLSID },
 };
 // clang-format on
 
@@ -36,11 +37,12 @@ struct ClassKey {
 
 static const char classes_root_name[] = "HKEY_CLASSES_ROOT\\";
 
-// clang-format off: a table, aligned by column
+// A table, aligned by column.
+// clang-format off
 static const ClassKey class_keys[] = {
-    { "VisualDSP.Kulvaspe\\CLSID", KULVASPE_CLSID, true, nullptr },
-    { "VisualDSP.Kulvaspe", "VisualDSP SHARC Emulator Target Component", true, nullptr },
-    { "CLSID\\" KULVASPE_CLSID "\\InprocServer32", nullptr, false, "KULVASPE.DLL" },
+    { "VisualDSP.Kulvaspe\\CLSID",                 KULVASPE_CLSID,                              true,  nullptr },
+    { "VisualDSP.Kulvaspe",                        "VisualDSP SHARC Emulator Target Component", true,  nullptr },
+    { "CLSID\\" KULVASPE_CLSID "\\InprocServer32", nullptr,                                     false, "KULVASPE.DLL" },
 };
 // clang-format on
 

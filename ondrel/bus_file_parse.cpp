@@ -17,11 +17,12 @@ struct Directive {
     ArgumentKind argument;
 };
 
-// clang-format off: a table, aligned by column
+// A table, aligned by column.
+// clang-format off
 const Directive directive_table[] = {
-    { "open-error", OPEN_ERROR, HEX_CODE },
-    { "bios-absent", BIOS_ABSENT, NO_ARGUMENT },
-    { "read-fails", READ_FAILS, FUNCTION_ADDRESS },
+    { "open-error",    OPEN_ERROR,    HEX_CODE         },
+    { "bios-absent",   BIOS_ABSENT,   NO_ARGUMENT      },
+    { "read-fails",    READ_FAILS,    FUNCTION_ADDRESS },
     { "write-ignored", WRITE_IGNORED, FUNCTION_ADDRESS },
 };
 // clang-format on

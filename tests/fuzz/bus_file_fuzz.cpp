@@ -3,26 +3,15 @@
 // file. Whatever parses must give its bytes back unchanged, and a write must
 // land exactly where it was aimed: in the function's bytes and in its data
 // rows, nowhere else.
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <string>
 #include <vector>
 
 #include "bus_file.h"
+#include "fuzz_check.h"
 
 namespace {
-
-// A failed expectation names its line, then stops the run as a crash would.
-void check_at(bool condition, int line)
-{
-    if (condition)
-        return;
-    fprintf(stderr, "expectation failed at line %d\n", line);
-    abort();
-}
-#define check(condition) check_at((condition), __LINE__)
 
 // The file's lines without the data rows of one function.
 std::vector<BusLine> lines_but_rows(const BusFile &bus, const BusFunction &function)

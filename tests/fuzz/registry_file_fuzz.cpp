@@ -4,26 +4,14 @@
 // version 5.00 UTF-16, the rest picks the root). Whatever reads must write
 // back byte for byte; after the key is created and the value set, the file
 // must read back with those bytes and every other value as it was.
-#include <stdio.h>
-#include <stdlib.h>
-
 #include <map>
 #include <string>
 
+#include "fuzz_check.h"
 #include "reg_document.h"
 #include "text_encoding.h"
 
 namespace {
-
-// A failed expectation names its line, then stops the run as a crash would.
-void check_at(bool condition, int line)
-{
-    if (condition)
-        return;
-    fprintf(stderr, "expectation failed at line %d\n", line);
-    abort();
-}
-#define check(condition) check_at((condition), __LINE__)
 
 // Every value by folded key and name, as the ANSI calls read it.
 std::map<std::string, std::string> meaning(const RegDocument &doc)

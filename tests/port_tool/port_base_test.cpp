@@ -10,30 +10,23 @@ struct ArgumentCase {
 
 TEST(ReadArgument, FollowsTheCommandLineTable)
 {
+    // A table, two cases a line.
+    // clang-format off
     static const ArgumentCase cases[] = {
         { nullptr, RUN_WITH_PORT_BASE, 0x340 },
-        { "-h", SHOW_USAGE, 0x340 },
-        { "-H", SHOW_USAGE, 0x340 },
-        { "-?", SHOW_USAGE, 0x340 },
-        { "/h", SHOW_USAGE, 0x340 },
-        { "/H", SHOW_USAGE, 0x340 },
-        { "/?", SHOW_USAGE, 0x340 },
-        { "-help", SHOW_USAGE, 0x340 },
-        { "/?x", SHOW_USAGE, 0x340 },
-        { "-x", RUN_WITH_PORT_BASE, 0x340 },
-        { "/", RUN_WITH_PORT_BASE, 0x340 },
-        { "-", RUN_WITH_PORT_BASE, 0x340 },
-        { "-300", RUN_WITH_PORT_BASE, 0x340 },
-        { "300", RUN_WITH_PORT_BASE, 0x300 },
-        { "+300", RUN_WITH_PORT_BASE, 0x300 },
-        { "2A0h", RUN_WITH_PORT_BASE, 0x2A0 },
-        { "0x2f8", RUN_WITH_PORT_BASE, 0x2F8 },
-        { "2F8", RUN_WITH_PORT_BASE, 0x2F8 },
-        { "zz", RUN_WITH_PORT_BASE, 0 },
-        { "", RUN_WITH_PORT_BASE, 0 },
+        { "-h", SHOW_USAGE, 0x340 },             { "-H", SHOW_USAGE, 0x340 },
+        { "-?", SHOW_USAGE, 0x340 },             { "/h", SHOW_USAGE, 0x340 },
+        { "/H", SHOW_USAGE, 0x340 },             { "/?", SHOW_USAGE, 0x340 },
+        { "-help", SHOW_USAGE, 0x340 },          { "/?x", SHOW_USAGE, 0x340 },
+        { "-x", RUN_WITH_PORT_BASE, 0x340 },     { "/", RUN_WITH_PORT_BASE, 0x340 },
+        { "-", RUN_WITH_PORT_BASE, 0x340 },      { "-300", RUN_WITH_PORT_BASE, 0x340 },
+        { "300", RUN_WITH_PORT_BASE, 0x300 },    { "+300", RUN_WITH_PORT_BASE, 0x300 },
+        { "2A0h", RUN_WITH_PORT_BASE, 0x2A0 },   { "0x2f8", RUN_WITH_PORT_BASE, 0x2F8 },
+        { "2F8", RUN_WITH_PORT_BASE, 0x2F8 },    { "zz", RUN_WITH_PORT_BASE, 0 },
+        { "", RUN_WITH_PORT_BASE, 0 },           { "h", RUN_WITH_PORT_BASE, 0 },
         { " -300", RUN_WITH_PORT_BASE, 0xFFFFFD00 },  // a number, not an option
-        { "h", RUN_WITH_PORT_BASE, 0 },
     };
+    // clang-format on
     for (const ArgumentCase &c : cases) {
         uint32_t port_base = DEFAULT_PORT_BASE;
         SCOPED_TRACE(c.argument ? c.argument : "(absent)");
