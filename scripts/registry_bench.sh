@@ -53,5 +53,5 @@ for form in 4 5; do
             "$(awk -v k="$((kib - base_kib))" -v b="$size" 'BEGIN { printf "%.1f", k * 1024 / b }')"
     done
     awk -v a="${seconds[$form.5000]}" -v b="${seconds[$form.40000]}" -v f="$form" \
-        'BEGIN { printf "form %s: eight times the keys took %.1f times the time\n", f, a > 0 ? b / a : 0 }'
+        'BEGIN { printf "form %s: eight times the keys took %.1f times the time\n", f, (a > 0 ? b / a : 0) }'
 done
