@@ -41,7 +41,7 @@ bool decode(const std::string &bytes, RegDocument &doc, size_t *fault_line, std:
 {
     if (bytes.size() < 2 || (unsigned char)bytes[0] != 0xFF || (unsigned char)bytes[1] != 0xFE) {
         doc.form = REGEDIT4_FORM;
-        doc.text = ansi_to_utf8(bytes, EDIT_ROOM_BYTES);
+        ansi_to_utf8(bytes, doc.text, EDIT_ROOM_BYTES);
         return true;
     }
     doc.form = VERSION5_FORM;
@@ -168,16 +168,23 @@ std::string_view line_text(const RegDocument &doc, uint32_t line)
     return std::string_view(doc.text).substr(doc.lines[line].start, doc.lines[line].length);
 }
 
-bool read_document(std::string bytes, RegDocument &doc, size_t *fault_line, std::string &what)
+bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_line, std::string &what)
 {
-    doc = RegDocument();
+    doc.form = REGEDIT4_FORM;
+    doc.newline = 1;
+    doc.open_list = NO_BLOCK;
+    doc.text.clear();
+    doc.lines.clear();
+    doc.block_line.clear();
+    doc.previous_block.clear();
+    doc.last_block.clear();
+    doc.deleted_at.clear();
     if (bytes.empty())
         return true;
     if (bytes.size() > 0x7FFFFFFF)
         return fail(1, "file too large", fault_line, what);
     if (!decode(bytes, doc, fault_line, what))
         return false;
-    std::string().swap(bytes);  // the text holds it all now: one copy of a large file, not two
     if (doc.form == VERSION5_FORM)
         doc.newline = 2;
     split_lines(doc);
@@ -186,12 +193,12 @@ bool read_document(std::string bytes, RegDocument &doc, size_t *fault_line, std:
     return read_header(doc, fault_line, what) && read_lines(doc, fault_line, what);
 }
 
-std::string document_bytes(const RegDocument &doc)
+void write_document(const RegDocument &doc, std::string &out)
 {
     size_t size = 2;  // at most the bytes a form takes, so that the text is never copied to grow
     for (const RegLine &line : doc.lines)
         size += line.length + 2;
-    std::string out;
+    out.clear();
     out.reserve(doc.form == VERSION5_FORM ? 2 * size : size);
     if (doc.form == VERSION5_FORM)
         out = "\xFF\xFE";
@@ -207,5 +214,4 @@ std::string document_bytes(const RegDocument &doc)
             out.append(end);
         }
     }
-    return out;
 }

@@ -53,13 +53,15 @@ struct RegDocument {
     uint32_t open_list = NO_BLOCK;                         // the last line of a hex list the file ends within
 };
 
-// Reads a file's bytes; empty bytes are an empty registry, to be written as
-// REGEDIT4. False, with the 1-based line and what is wrong, for a file in
-// neither form, torn UTF-16, or a line regedit would not read.
-bool read_document(std::string bytes, RegDocument &doc, size_t *fault_line, std::string &what);
+// Reads a file's bytes into doc, whatever it held (its buffers are used
+// again); empty bytes are an empty registry, to be written as REGEDIT4.
+// False, with the 1-based line and what is wrong, for a file in neither
+// form, torn UTF-16, or a line regedit would not read.
+bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_line, std::string &what);
 
-// The file's bytes, in the form it was read in.
-std::string document_bytes(const RegDocument &doc);
+// The file's bytes, in the form it was read in, into bytes (whose buffer is
+// used again).
+void write_document(const RegDocument &doc, std::string &bytes);
 
 std::string_view line_text(const RegDocument &doc, uint32_t line);
 

@@ -26,24 +26,32 @@ long report(const std::string &file, const std::string &what, long code)
 
 long with_registry(bool for_change, const std::function<long(RegDocument &, bool &changed)> &operation)
 {
-    std::string name = registry_file_name(), bytes, what;
-    RegDocument doc;
+    // Kept from call to call, so that a large file's buffers are not taken
+    // and faulted in again for each of a run's calls.
+    static std::string bytes;
+    static RegDocument doc;
+    std::string name = registry_file_name(), what;
     bool changed = false;
+    size_t line = 0;
     LockedFile file;
     int error = lock_and_read(name, for_change ? FOR_CHANGE_OR_NEW : FOR_READING, file, bytes, what);
-    if (error == ENOENT && !for_change)
+    if (error == ENOENT && !for_change) {
+        read_document("", doc, &line, what);
         return operation(doc, changed);  // no file yet: an empty registry
+    }
     if (error != 0)
         return report(name, what, ERROR_ACCESS_DENIED);
 
     long result;
-    size_t line = 0;
-    if (!read_document(std::move(bytes), doc, &line, what)) {
+    if (!read_document(bytes, doc, &line, what)) {
         result = report(name + ":" + std::to_string(line), what + "; left unchanged", ERROR_BADDB);
     } else {
         result = operation(doc, changed);
-        if (result == 0 && changed && (error = replace_locked(file, document_bytes(doc))) != 0)
-            result = report(name, strerror(error), ERROR_ACCESS_DENIED);
+        if (result == 0 && changed) {
+            write_document(doc, bytes);
+            if ((error = replace_locked(file, bytes)) != 0)
+                result = report(name, strerror(error), ERROR_ACCESS_DENIED);
+        }
     }
     unlock(file);
     return result;

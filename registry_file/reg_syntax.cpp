@@ -84,6 +84,12 @@ bool read_hex_list(std::string_view line, size_t pos, ValueLine &value, std::str
             return ends_here(line, pos + 1) || fail(what, "text after a hex list's backslash");
         }
         uint32_t byte;
+        if (pos + 2 < line.size() && line[pos + 2] == ',' && hex_digit(line[pos]) >= 0 &&
+            hex_digit(line[pos + 1]) >= 0) {  // the common case, "41,"
+            value.data += (char)(hex_digit(line[pos]) << 4 | hex_digit(line[pos + 1]));
+            pos += 3;
+            continue;
+        }
         if (!read_number(line, pos, &byte) || byte > 0xFF)
             return fail(what, "hex list with something other than bytes");
         value.data += (char)byte;

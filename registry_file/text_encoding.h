@@ -19,7 +19,11 @@ std::string utf8_to_utf16le(std::string_view utf8);
 // Code page 1252 and back. Every byte has a character (the five the code
 // page leaves out stand for U+0081 and the like, as Windows maps them); a
 // character the code page cannot hold becomes '?', as Windows writes it.
-std::string ansi_to_utf8(std::string_view ansi, size_t spare = 0);
+std::string ansi_to_utf8(std::string_view ansi);
+
+// The same into utf8, with room for spare bytes more: for a whole file,
+// whose buffer can then be used again.
+void ansi_to_utf8(std::string_view ansi, std::string &utf8, size_t spare);
 std::string utf8_to_ansi(std::string_view utf8);
 
 // The same conversions from UTF-8, appended to out.

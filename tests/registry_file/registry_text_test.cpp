@@ -102,7 +102,8 @@ TEST(RegistryText, AnEditChangesOnlyTheLinesItMustAndReadsBackInEitherForm)
         for (const auto &set : sets)
             EXPECT_TRUE(set_string_value(doc, set[0], set[1], set[2])) << set[1];
         EXPECT_FALSE(set_string_value(doc, "HKEY_LOCAL_MACHINE\\K", "A", std::string("new\0", 4)));
-        std::string written = document_bytes(doc);
+        std::string written;
+        write_document(doc, written);
         // Version 5.00 holds the string that cannot be text as UTF-16.
         std::string wide_after = after;
         wide_after.replace(wide_after.find("6c,0a,00"), 8, "6c,00,0a,00,00,00");
