@@ -1,7 +1,7 @@
 // The card maker's driver access library, as velmorix uses it.
 // The real library ships with the card; ondrel/ is a stand-in for tests.
-#ifndef VELMORIX_DRIVER_INTERFACE_H
-#define VELMORIX_DRIVER_INTERFACE_H
+#ifndef DRIVER_INTERFACE_H
+#define DRIVER_INTERFACE_H
 
 #include <stdint.h>
 

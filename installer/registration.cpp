@@ -40,8 +40,8 @@ static const char classes_root_name[] = "HKEY_CLASSES_ROOT\\";
 // A table, aligned by column.
 // clang-format off
 static const ClassKey class_keys[] = {
-    { "VisualDSP.Kulvaspe\\CLSID",                 KULVASPE_CLSID,                              true,  nullptr },
-    { "VisualDSP.Kulvaspe",                        "VisualDSP SHARC Emulator Target Component", true,  nullptr },
+    { KULVASPE_PROGID "\\CLSID",                   KULVASPE_CLSID,                              true,  nullptr },
+    { KULVASPE_PROGID,                             "VisualDSP SHARC Emulator Target Component", true,  nullptr },
     { "CLSID\\" KULVASPE_CLSID "\\InprocServer32", nullptr,                                     false, "KULVASPE.DLL" },
 };
 // clang-format on

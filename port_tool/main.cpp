@@ -1,7 +1,6 @@
 // velmorix: finds the emulator adapter card on the PCI bus and moves its
 // I/O window to the port base given on the command line.
 #include <stdio.h>
-#include <stdlib.h>
 
 #include "base_rewrite.h"
 #include "card_listing.h"

@@ -58,7 +58,7 @@ class FakeSysfs : public ::testing::Test {
 
 TEST_F(FakeSysfs, ReadsWholeShortAndMissingFunctionsAsPciutilsDoes)
 {
-    std::string card(256, '\0');
+    std::string card(CONFIG_SPACE_SIZE, '\0');
     card[0] = 0x7b, card[1] = 0x1c, card[2] = 0x26, card[3] = 0x0e, card[0xff] = 0x5a;
     add_function("0000:01:09.0", card);
     add_function("0000:00:01.0", std::string(64, '\x11'));
@@ -68,15 +68,16 @@ TEST_F(FakeSysfs, ReadsWholeShortAndMissingFunctionsAsPciutilsDoes)
     uint8_t config[CONFIG_SPACE_SIZE];
     SlotAddress at = slot(1, 9);
     ASSERT_EQ(UniDrv_PCI_ReadCfgSpace(handle, &at, config), 0u);
-    EXPECT_EQ(std::string((char *)config, 256), card);
+    EXPECT_EQ(std::string((char *)config, CONFIG_SPACE_SIZE), card);
 
     at = slot(0, 1);
     ASSERT_EQ(UniDrv_PCI_ReadCfgSpace(handle, &at, config), 0u);
-    EXPECT_EQ(std::string((char *)config, 256), std::string(64, '\x11') + std::string(192, '\xff'));
+    EXPECT_EQ(std::string((char *)config, CONFIG_SPACE_SIZE),
+              std::string(64, '\x11') + std::string(192, '\xff'));
 
     at = slot(0, 2);
     EXPECT_NE(UniDrv_PCI_ReadCfgSpace(handle, &at, config), 0u);
-    EXPECT_EQ(std::string((char *)config, 256), std::string(256, '\xff'));
+    EXPECT_EQ(std::string((char *)config, CONFIG_SPACE_SIZE), std::string(CONFIG_SPACE_SIZE, '\xff'));
 
     PciStatus status;
     EXPECT_EQ(UniDrv_PCI_GetStatus(handle, &status), 0u);
@@ -85,7 +86,7 @@ TEST_F(FakeSysfs, ReadsWholeShortAndMissingFunctionsAsPciutilsDoes)
 
 TEST_F(FakeSysfs, WritesOnlyTheGivenBytesOfTheRightFunction)
 {
-    std::string card(256, '\x33');
+    std::string card(CONFIG_SPACE_SIZE, '\x33');
     std::string card_path = add_function("0000:01:09.0", card);
     std::string other_path = add_function("0000:01:0a.0", card);
 
@@ -100,7 +101,7 @@ TEST_F(FakeSysfs, WritesOnlyTheGivenBytesOfTheRightFunction)
 
     card.replace(0x18, 4, std::string((const char *)data, 4));
     EXPECT_EQ(read_file(card_path), card);
-    EXPECT_EQ(read_file(other_path), std::string(256, '\x33'));
+    EXPECT_EQ(read_file(other_path), std::string(CONFIG_SPACE_SIZE, '\x33'));
 }
 
 TEST_F(FakeSysfs, OpenFailsWithTheSystemErrorWhenTheRootIsMissing)
@@ -126,11 +127,12 @@ std::map<std::string, std::string> lspci_functions()
         if (sscanf(line, "%2x:%2x.%1u %n", &bus, &device, &function, &used) == 3 && used > 0) {
             current = bus < 8 && function == 0 ? std::string(line, 7) : "";
             if (!current.empty())
-                functions[current] = std::string(256, '\xff');
-        } else if (!current.empty() && sscanf(line, "%2x: %n", &offset, &used) == 1 && offset < 256) {
+                functions[current] = std::string(CONFIG_SPACE_SIZE, '\xff');
+        } else if (!current.empty() && sscanf(line, "%2x: %n", &offset, &used) == 1 &&
+                   offset < CONFIG_SPACE_SIZE) {
             std::istringstream bytes(line + used);
             unsigned byte;
-            for (unsigned i = 0; bytes >> std::hex >> byte && offset + i < 256; i++)
+            for (unsigned i = 0; bytes >> std::hex >> byte && offset + i < CONFIG_SPACE_SIZE; i++)
                 functions[current][offset + i] = (char)byte;
         }
     }
@@ -151,7 +153,7 @@ std::string differing_functions(const std::map<std::string, std::string> &expect
         SlotAddress at = slot(bus, device);
         uint8_t config[CONFIG_SPACE_SIZE];
         if (UniDrv_PCI_ReadCfgSpace(handle, &at, config) != 0 ||
-            std::string((char *)config, 256) != function.second)
+            std::string((char *)config, CONFIG_SPACE_SIZE) != function.second)
             differing += " " + function.first;
     }
     ondrel_release(handle);
