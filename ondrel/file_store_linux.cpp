@@ -1,5 +1,8 @@
 // The bus file through the stand-ins' durable file writer: under the same
 // lock as the registry file, so that two runs on one bus file lose nothing.
+#include <errno.h>
+#include <stdio.h>
+
 #include "durable_file.h"
 #include "os_services.h"
 
@@ -9,6 +12,10 @@ uint32_t read_whole_file(const char *path, std::string &bytes)
     std::string what;
     int error = lock_and_read(path, FOR_READING, file, bytes, what);
     unlock(file);
+    // A missing file says enough by its code; a link to nothing or to a
+    // folder, or something that is no file, needs words.
+    if (error == ENOLINK || error == EISDIR || error == EINVAL)
+        fprintf(stderr, "ondrel: %s: %s\n", path, what.c_str());
     return (uint32_t)error;
 }
 
