@@ -1,7 +1,6 @@
 # Sourced by the hardening scripts after they set $bin: the helper programs
 # the build made beside the tests (tests/hardening in the build folder).
-hardening_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top_dir=$(cd "$hardening_dir/../.." && pwd)
+top_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 tools=$(cd "$bin/../tests/hardening" && pwd)
 
 die() { echo "FAIL: $*" >&2; exit 1; }
