@@ -79,12 +79,17 @@ win64_teardown() {
 # Runs a Windows program in the folder given; its output shows only on failure.
 # (Into a file, not a pipe: a pipe's reader could wait on Wine's services.)
 win64_run() { # folder program args...
-    local folder=$1
+    local folder=$1 try
     shift
-    (cd "$folder" && "$launcher" "$@" > wine.log 2>&1 < /dev/null) || {
-        fail "wine64 $*: $(cat "$folder/wine.log")"
-        return 1
-    }
+    for try in 1 2; do
+        (cd "$folder" && "$launcher" "$@" > wine.log 2>&1 < /dev/null) && return 0
+        # Now and then Wine fails to start a program at all: nothing ran, so
+        # starting it once more is safe.
+        grep -q 'Application could not be started' "$folder/wine.log" || break
+        echo "note: wine64 $1 did not start, starting it again" >&2
+    done
+    fail "wine64 $*: $(cat "$folder/wine.log")"
+    return 1
 }
 
 win64_registry_seed() { # case_dir work
