@@ -17,15 +17,16 @@ struct FoundValue {
 // an ancestor's.
 int64_t deleted_since(const RegDocument &doc, const std::string &key)
 {
+    if (doc.deleted_at.empty())
+        return NEVER;  // most files delete nothing
     int64_t latest = NEVER;
-    for (size_t slash = key.find('\\'); !doc.deleted_at.empty(); slash = key.find('\\', slash + 1)) {
-        auto found = doc.deleted_at.find(key.substr(0, slash));
+    for (size_t end = key.find('\\');; end = key.find('\\', end + 1)) {
+        auto found = doc.deleted_at.find(key.substr(0, end));  // the key itself once end is npos
         if (found != doc.deleted_at.end() && found->second > latest)
             latest = found->second;
-        if (slash == std::string::npos)
-            break;
+        if (end == std::string::npos)
+            return latest;
     }
-    return latest;
 }
 
 // The key's last block that a deletion has not undone, or NO_BLOCK.

@@ -56,6 +56,17 @@ uint32_t next_char(std::string_view s, size_t &pos)
     return c;
 }
 
+// Appends the ASCII run at pos, the same in every one of these texts, in one
+// piece; returns where it ends.
+size_t copy_ascii(std::string &out, std::string_view text, size_t pos)
+{
+    size_t end = pos;
+    while (end < text.size() && (unsigned char)text[end] < 0x80)
+        end++;
+    out.append(text.data() + pos, end - pos);
+    return end;
+}
+
 // Upper case for the scripts registry names are written in: Latin, Greek,
 // Cyrillic. Other characters match only themselves.
 uint32_t fold_char(uint32_t c)
@@ -170,16 +181,9 @@ void ansi_to_utf8(std::string_view ansi, std::string &out, size_t spare)
         size += b >= 0x80 ? (b >= 0xA0 || cp1252_high[b - 0x80] < 0x800 ? 1 : 2) : 0;
     out.clear();
     out.reserve(size);  // exactly: a registry file can be large
-    for (size_t pos = 0; pos < ansi.size();) {
-        size_t plain = pos;
-        while (plain < ansi.size() && (unsigned char)ansi[plain] < 0x80)
-            plain++;
-        out.append(ansi.data() + pos, plain - pos);  // the common case, in one piece
-        if (plain == ansi.size())
-            break;
-        unsigned char b = (unsigned char)ansi[plain];
+    for (size_t pos = copy_ascii(out, ansi, 0); pos < ansi.size(); pos = copy_ascii(out, ansi, pos + 1)) {
+        unsigned char b = (unsigned char)ansi[pos];
         append_utf8(out, b < 0xA0 ? cp1252_high[b - 0x80] : b);
-        pos = plain + 1;
     }
 }
 
@@ -192,14 +196,7 @@ std::string utf8_to_ansi(std::string_view utf8)
 
 void append_ansi(std::string &out, std::string_view utf8)
 {
-    for (size_t pos = 0; pos < utf8.size();) {
-        size_t plain = pos;
-        while (plain < utf8.size() && (unsigned char)utf8[plain] < 0x80)
-            plain++;
-        out.append(utf8.data() + pos, plain - pos);  // the common case, in one piece
-        if (plain == utf8.size())
-            break;
-        pos = plain;
+    for (size_t pos = copy_ascii(out, utf8, 0); pos < utf8.size(); pos = copy_ascii(out, utf8, pos)) {
         uint32_t c = next_char(utf8, pos);
         char b = '?';
         if (c >= 0xA0 && c <= 0xFF) {
