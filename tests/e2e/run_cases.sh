@@ -16,10 +16,10 @@
 #   expect/absent    paths, one a line, that must not exist in the work folder afterwards
 #   check            optional script run in the work folder afterwards; must exit 0
 #   platforms        optional: the platforms the case applies to, one a line
-#                    (linux, win64); absent: every platform
+#                    (linux, win32, win64); absent: every platform
 # and, for tessaran, the registry, which each platform keeps its own way
 # (linux: the file TESSARAN_REGISTRY names, here registry.reg in the work
-# folder; win64: Wine's registry in the private prefix):
+# folder; win32 and win64: Wine's registry in the private prefix):
 #   registry.reg          REGEDIT4 text the registry holds before the run
 #   registry-unavailable  present: the registry refuses to create the
 #                         platform-type key (linux: the registry file lies in
@@ -31,14 +31,16 @@
 # The program runs in a new session with no terminal and standard input from
 # /dev/null, so a key wait returns at once.
 #
-# Platforms: linux runs the native programs; win64 runs the Windows ones
-# under Wine (--platform win64 --launcher /usr/lib/wine/wine64 --exe-suffix
-# .exe; its hooks are in platform_win64.sh). The same case files serve both,
-# with two differences the runner makes itself:
-#   - Line ends on win64: a Windows program's C library writes standard output
+# Platforms: linux runs the native programs; win32 and win64 run the Windows
+# ones under Wine (--platform win32 --launcher scripts/wine32 --exe-suffix
+# .exe for the PE32 programs users get; --platform win64 --launcher
+# /usr/lib/wine/wine64 for the x86-64 twin; the hooks are in
+# platform_wine.sh). The same case files serve all, with two differences the
+# runner makes itself:
+#   - Line ends on Windows: a Windows program's C library writes standard output
 #     and standard error in text mode, turning every \n into \r\n, as Windows
-#     programs always have (and Wine passes the bytes on unchanged). So on
-#     win64 the expected stdout and stderr are read with each \n as \r\n
+#     programs always have (and Wine passes the bytes on unchanged). So there
+#     the expected stdout and stderr are read with each \n as \r\n
 #     before the byte comparison; the captured output itself is never
 #     altered, so a missing or stray \r still fails. Files the programs write
 #     (bus file, trace, copies) are binary and compared as they are.
@@ -58,7 +60,7 @@ while [ $# -gt 0 ]; do
         *) cases+=("$1"); shift ;;
     esac
 done
-[ -n "$bin" ] && [ ${#cases[@]} -gt 0 ] || { echo "usage: $0 --bin DIR [--platform linux|win64] [--launcher CMD] [--exe-suffix S] CASE..." >&2; exit 2; }
+[ -n "$bin" ] && [ ${#cases[@]} -gt 0 ] || { echo "usage: $0 --bin DIR [--platform linux|win32|win64] [--launcher CMD] [--exe-suffix S] CASE..." >&2; exit 2; }
 bin=$(cd "$bin" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -79,11 +81,12 @@ linux_registry_listing() { # work
 }
 # The bytes a platform's run must produce, from the case's expected files.
 linux_expected_stream() { cat "$1"; }     # expected-file
-linux_expected_file() { cat "$2"; }       # relative-path expected-file
+linux_expected_file() { cat "$2"; }       # relative-path expected-file trace-path
 
+# The hooks each platform's runs go through.
 case "$platform" in
-    linux) ;;
-    win64) . "$here/platform_win64.sh"; win64_setup ;;
+    linux) hooks=linux ;;
+    win32 | win64) hooks=wine; . "$here/platform_wine.sh"; wine_setup "$bin" "$launcher" ;;
     *) echo "$0: unknown platform $platform" >&2; exit 2 ;;
 esac
 
@@ -125,7 +128,14 @@ run_case() {
 
     local out=$work/.e2e
     mkdir "$out"
-    [ "$program" = tessaran ] && "${platform}_registry_seed" "$case_dir" "$work"
+    # (Not in a subshell: linux's seed adds to envs.)
+    if [ "$program" = tessaran ] && ! "${hooks}_registry_seed" "$case_dir" "$work" > "$out/seed"; then
+        fail "registry not seeded: $(cat "$out/seed")"
+    fi
+    local setting trace=
+    for setting in "${envs[@]}"; do
+        case "$setting" in ONDREL_TRACE=*) trace=${setting#ONDREL_TRACE=} ;; esac
+    done
     (cd "$work" && env "${envs[@]}" setsid -w $launcher "$bin/$program$suffix" "${args[@]}" \
         < /dev/null > "$out/stdout" 2> "$out/stderr")
     local status=$?
@@ -137,7 +147,7 @@ run_case() {
         local want=$case_dir/expect/$stream
         [ -f "$want.$platform" ] && want=$want.$platform
         [ -f "$want" ] || want=$empty
-        "${platform}_expected_stream" "$want" > "$out/expected-$stream"
+        "${hooks}_expected_stream" "$want" > "$out/expected-$stream"
         compare "$out/expected-$stream" "$out/$stream" "$stream"
     done
 
@@ -146,13 +156,13 @@ run_case() {
     [ "$status" = "$want_status" ] || fail "exit status $status, expected $want_status"
 
     if [ -f "$case_dir/expect/registry" ]; then
-        "${platform}_registry_listing" "$work" > "$out/registry"
+        "${hooks}_registry_listing" "$work" > "$out/registry"
         # Reading changes nothing, so a second read that matches shows the
         # registry was right and the first read missed (a read under Wine
         # once came back short of a whole key).
         if ! cmp -s "$case_dir/expect/registry" "$out/registry"; then
             echo "note $case_name: registry listing differs, reading it again"
-            "${platform}_registry_listing" "$work" > "$out/registry"
+            "${hooks}_registry_listing" "$work" > "$out/registry"
         fi
         compare "$case_dir/expect/registry" "$out/registry" "registry"
     fi
@@ -160,7 +170,7 @@ run_case() {
         while IFS= read -r -d '' f; do
             local rel=${f#"$case_dir/expect/files/"}
             if [ -f "$work/$rel" ]; then
-                "${platform}_expected_file" "$rel" "$f" > "$out/expected-file"
+                "${hooks}_expected_file" "$rel" "$f" "$trace" > "$out/expected-file"
                 compare "$out/expected-file" "$work/$rel" "$rel"
             else
                 fail "$rel missing"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Linux tessaran's registry file means to Wine's `reg import` what tessaran.exe leaves in Wine's registry.
 #
-#   registry_differential.sh LINUX_BIN WIN64_BIN WINE64 [FILE...]
+#   registry_differential.sh LINUX_BIN WINDOWS_BIN LAUNCHER [FILE...]
+#   (LAUNCHER: scripts/wine32 for the PE32 build, or wine64)
 #
 # For each registry file F (either form) the Linux tessaran turns a copy of
 # F into R, in F's form. F goes into one fresh Wine registry by `reg import`
@@ -11,23 +12,17 @@
 # forms, and a real export of Wine's HKLM\SOFTWARE.
 set -uo pipefail
 linux_bin=$(cd "$1" && pwd)
-bin=$(cd "$2" && pwd)
-launcher=$3
-shift 3
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../e2e/platform_wine.sh"
+wine_setup "$2" "$3"
+shift 3
 
 failures=0
-envs=()
 fail() { echo "FAIL $case_name: $*"; ok=0; }
-. "$here/../e2e/platform_win64.sh"
-win64_setup
-template=$bin/../e2e-wine-template
 inputs=$(mktemp -d)
 # A second prefix, so that the two sides of an input run at once.
-prefix_b=$(mktemp -d "$template.run-XXXXXX")
-cp -al "$template/." "$prefix_b/"
-cp --remove-destination "$template"/*.reg "$template/.update-timestamp" "$prefix_b/"
-trap 'win64_teardown; WINEPREFIX=$prefix_b win64_teardown; rm -rf "$inputs"' EXIT
+prefix_b=$(wine_new_prefix)
+trap 'wine_teardown; WINEPREFIX=$prefix_b wine_teardown; rm -rf "$inputs"' EXIT
 
 # The roots inputs write to; HKEY_CLASSES_ROOT is SOFTWARE\Classes.
 roots=('HKEY_LOCAL_MACHINE\SOFTWARE' 'HKEY_CURRENT_USER')
@@ -58,25 +53,20 @@ make_work() { # folder registry-file
 }
 
 # Imports the folder's registry.reg into the template's registry, runs
-# tessaran.exe if asked, exports the roots to export.txt. The server holds
-# the registry and saves it on exit: the files go back after it stopped.
-# (Not -k9: that kills the server alone and leaves Wine's services running.)
+# tessaran.exe if asked, exports the roots to export.txt.
 wine_side() { # prefix folder [tessaran.exe]
     local -x WINEPREFIX=$1
-    local root status
-    "$win64_server" -k 2> /dev/null
-    "$win64_server" -w
-    cp --remove-destination "$template"/*.reg "$WINEPREFIX/"
-    "$win64_server" -p > /dev/null 2>&1 < /dev/null
-    win64_run "$2" reg import registry.reg || return
+    local root status message
+    wine_reset_registry
+    message=$(wine_run "$2" reg import registry.reg) || { fail "$message"; return 1; }
     if [ $# = 3 ]; then
-        (cd "$2" && "$launcher" "$bin/tessaran.exe" > stdout 2>&1 < /dev/null)
+        (cd "$2" && "$wine_launcher" "$wine_bin/tessaran.exe" > stdout 2>&1 < /dev/null)
         status=$?
         cmp -s "$inputs/stdout.exe" "$2/stdout" ||
             { fail "tessaran.exe: status $status: $(tr -d '\r' < "$2/stdout")"; return 1; }
     fi
     for root in "${roots[@]}"; do
-        win64_run "$2" reg export "$root" export.reg /y || return
+        message=$(wine_run "$2" reg export "$root" export.reg /y) || { fail "$message"; return 1; }
         iconv -f UTF-16LE -t UTF-8 "$2/export.reg" | tr -d '\r' >> "$2/export.txt"
     done
 }
@@ -123,8 +113,8 @@ if [ $# = 0 ]; then
     printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Analog Devices\\VisualDSP++ 4.0]\n"Install Path"="VisualDSP\\\\"\n' \
         > "$inputs/seed.reg"
     case_name=real-export
-    win64_run "$inputs" reg import seed.reg &&
-        win64_run "$inputs" reg export 'HKEY_LOCAL_MACHINE\SOFTWARE' real-export.reg /y || exit 1
+    wine_run "$inputs" reg import seed.reg &&
+        wine_run "$inputs" reg export 'HKEY_LOCAL_MACHINE\SOFTWARE' real-export.reg /y || exit 1
     set -- "$inputs"/*-[45].reg "$inputs/real-export.reg"
 fi
 total_start=$SECONDS

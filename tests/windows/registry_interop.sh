@@ -6,19 +6,16 @@
 # the Linux file's own listing; for a plain install path and for one full of
 # the characters REGEDIT4 escapes.
 #
-#   registry_interop.sh LINUX_BIN WIN64_BIN WINE64
+#   registry_interop.sh LINUX_BIN WINDOWS_BIN LAUNCHER   (scripts/wine32 or wine64)
 set -u
 linux_bin=$(cd "$1" && pwd)
-bin=$(cd "$2" && pwd)
-launcher=$3
 here=$(cd "$(dirname "$0")/../e2e" && pwd)
+. "$here/platform_wine.sh"
+wine_setup "$2" "$3"
 
 failures=0
 ok=1
-envs=()
 fail() { echo "FAIL $case_name: $*"; ok=0; }
-. "$here/platform_win64.sh"
-win64_setup
 
 # A work folder as the installer finds it: the component beside it and the
 # host's system folder, with the registry seeded from seed.reg.
@@ -32,10 +29,10 @@ make_work() { # folder seed.reg
 # of the five keys: reading changes nothing, and a read under Wine once came
 # back short of a whole key.
 whole_listing() { # work
-    win64_registry_listing "$1" > "$1/.e2e/listing"
+    wine_registry_listing "$1" > "$1/.e2e/listing"
     if [ "$(grep -c '^\[' "$1/.e2e/listing")" != 5 ]; then
         echo "note $case_name: $(basename "$1") listing short of keys, reading it again" >&2
-        win64_registry_listing "$1" > "$1/.e2e/listing"
+        wine_registry_listing "$1" > "$1/.e2e/listing"
     fi
     cat "$1/.e2e/listing"
 }
@@ -56,15 +53,15 @@ check_install_path() { # name install-path-as-REGEDIT4-text
 
     # Wine: that file imported into a cleared registry...
     make_work "$work/imported" "$work/linux/registry.reg"
-    win64_registry_seed "$work/imported/case" "$work/imported"
+    wine_registry_seed "$work/imported/case" "$work/imported" || fail "registry not seeded"
     whole_listing "$work/imported" > "$work/imported.listing"
 
     # ... and tessaran.exe's own writing, from the same seed.
     make_work "$work/wine" "$work/seed.reg"
-    win64_registry_seed "$work/wine/case" "$work/wine"
+    wine_registry_seed "$work/wine/case" "$work/wine" || fail "registry not seeded"
     # Only the registration matters here: the copy has no system folder to
     # go to unless the install path is the plain one.
-    (cd "$work/wine" && "$launcher" "$bin/tessaran.exe" > .e2e/stdout 2>&1 < /dev/null)
+    (cd "$work/wine" && "$wine_launcher" "$wine_bin/tessaran.exe" > .e2e/stdout 2>&1 < /dev/null)
     head -n 1 "$work/wine/.e2e/stdout" | grep -qx $'Created registry keys for Tarnwick\r' \
         || fail "tessaran.exe did not register: $(tr -d '\r' < "$work/wine/.e2e/stdout")"
     whole_listing "$work/wine" > "$work/wine.listing"
