@@ -1,6 +1,5 @@
 // The four UniDrv_* calls and the Linux handle release: check the handle,
 // hand the work to the backend chosen at open, trace every call.
-#include <stdlib.h>
 #include <string.h>
 
 #include <new>
@@ -8,7 +7,7 @@
 #include "backend.h"
 #include "driver_interface.h"
 #include "driver_release.h"
-#include "os_services.h"
+#include "last_error.h"
 #include "trace.h"
 
 namespace {
@@ -50,12 +49,6 @@ UniDrvHandle open_bus(uint32_t *error)
 }
 
 }  // namespace
-
-const char *env_setting(const char *name)
-{
-    const char *value = getenv(name);
-    return value && *value ? value : nullptr;
-}
 
 extern "C" {
 

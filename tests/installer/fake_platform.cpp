@@ -88,7 +88,7 @@ long registry_close_key(RegistryKey key)
     return 0;
 }
 
-int copy_file_replacing(const char *source, const char *destination)
+long copy_file_replacing(const char *source, const char *destination)
 {
-    return call(std::string("copy ") + source + " -> " + destination) ? 0 : 1;
+    return call(std::string("copy ") + source + " -> " + destination) ? 5 : 0;
 }
