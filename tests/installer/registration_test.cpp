@@ -16,11 +16,12 @@ const std::string inproc_key = "HKCR\\CLSID\\" + clsid + "\\InprocServer32";
 
 class Registration : public FakePlatformTest {
   protected:
-    int run(std::string &printed)
+    // Runs one step of the installer, keeping what it prints.
+    int run(std::string &out, int (*step)(void) = register_with_host)
     {
         testing::internal::CaptureStdout();
-        int result = register_with_host();
-        printed = testing::internal::GetCapturedStdout();
+        int result = step();
+        out = testing::internal::GetCapturedStdout();
         return result;
     }
 
@@ -131,27 +132,18 @@ TEST_F(Registration, AnInstallPathTooLongForTheComponentPathWritesNoClassKey)
     EXPECT_EQ(fake.keys[inproc_key].at("").size(), 256u);
 }
 
-class ComponentCopy : public Registration {
-  protected:
-    int copy(std::string &out)
-    {
-        testing::internal::CaptureStdout();
-        int result = copy_component();
-        out = testing::internal::GetCapturedStdout();
-        return result;
-    }
-};
+using ComponentCopy = Registration;
 
 TEST_F(ComponentCopy, AlwaysInsertsABackslashBeforeSystem)
 {
     seed_install_path("C:\\VDSP\\");
-    ASSERT_EQ(copy(printed), 0);
+    ASSERT_EQ(run(printed, copy_component), 0);
     EXPECT_EQ(printed, "");
     EXPECT_EQ(fake.calls.back(), "copy kulvaspe.dll -> C:\\VDSP\\\\system\\kulvaspe.dll");
 
     reset_fake_platform();
     seed_install_path("C:\\VDSP");
-    ASSERT_EQ(copy(printed), 0);
+    ASSERT_EQ(run(printed, copy_component), 0);
     EXPECT_EQ(fake.calls.back(), "copy kulvaspe.dll -> C:\\VDSP\\system\\kulvaspe.dll");
 }
 
@@ -159,17 +151,17 @@ TEST_F(ComponentCopy, ReportsEachFailureOnceAndNeverCopiesWithoutAPath)
 {
     seed_install_path("C:\\VDSP\\");
     fake.fail_call = "copy kulvaspe.dll -> C:\\VDSP\\\\system\\kulvaspe.dll";
-    EXPECT_EQ(copy(printed), -1);
+    EXPECT_EQ(run(printed, copy_component), -1);
     EXPECT_EQ(printed, "ERROR: Can't copy file KULVASPE.DLL\n");
 
     reset_fake_platform();  // no Install Path
-    EXPECT_EQ(copy(printed), -1);
+    EXPECT_EQ(run(printed, copy_component), -1);
     EXPECT_EQ(printed, "ERROR: Can't find registry data Install Path\n");
     EXPECT_EQ(fake.calls.back().rfind("close ", 0), 0u);
 
     reset_fake_platform();
     seed_install_path(std::string(235, 'p') + "\\");  // 236 + 20 appended = 256
-    EXPECT_EQ(copy(printed), -1);
+    EXPECT_EQ(run(printed, copy_component), -1);
     EXPECT_EQ(printed, "ERROR: Install Path too long\n");
     EXPECT_EQ(fake.calls.back().rfind("close ", 0), 0u);
 }
