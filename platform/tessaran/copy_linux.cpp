@@ -37,9 +37,10 @@ long copy_file_replacing(const char *source, const char *destination)
 {
     std::string from = linux_path(source), to = linux_path(destination), bytes;
     mode_t mode;
-    if (int error = read_regular_file(from, bytes, &mode))
+    int error = read_regular_file(from, bytes, &mode);
+    if (error != 0)
         return windows_error(error, from);
-    int error = destination_refusal(to);
+    error = destination_refusal(to);
     if (error == 0)
         error = write_durably(to, bytes, mode);
     return error == 0 ? 0 : windows_error(error, to);
