@@ -16,7 +16,7 @@ int copy_component(void)
     // Always one backslash of its own: an install path ending in one gives two in a row.
     if (append_to_install_path(destination, { "\\system\\", "kulvaspe.dll" }) != 0)
         return -1;
-    if (!copy_file_replacing("kulvaspe.dll", destination)) {
+    if (copy_file_replacing("kulvaspe.dll", destination) != 0) {
         fputs("ERROR: Can't copy file KULVASPE.DLL\n", stdout);
         return -1;
     }

@@ -25,7 +25,4 @@ struct BusBackend {
 extern const BusBackend sim_backend;     // a bus file named by ONDREL_SIM
 extern const BusBackend native_backend;  // the machine's own bus, if the platform has one
 
-// An environment setting, or null when it is unset or empty.
-const char *env_setting(const char *name);
-
 #endif

@@ -1,7 +1,7 @@
 // The last error on Linux is errno, which velmorix reads after a failed open.
 #include <errno.h>
 
-#include "os_services.h"
+#include "last_error.h"
 
 uint32_t out_of_memory_error(void) { return ENOMEM; }
 

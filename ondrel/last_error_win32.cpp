@@ -2,7 +2,7 @@
 // GetLastError after a failed open.
 #include <windows.h>
 
-#include "os_services.h"
+#include "last_error.h"
 
 uint32_t out_of_memory_error(void) { return ERROR_NOT_ENOUGH_MEMORY; }
 

@@ -5,7 +5,9 @@
 
 #include "backend.h"
 #include "bus_file.h"
-#include "os_services.h"
+#include "env_setting.h"
+#include "file_store.h"
+#include "last_error.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "backend.h"
+#include "env_setting.h"
 #include "pci_config_space.h"
 
 namespace {

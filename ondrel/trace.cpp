@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "backend.h"
 #include "driver_interface.h"
+#include "env_setting.h"
 #include "trace.h"
 
 namespace {

@@ -33,8 +33,8 @@ long with_registry(bool for_change, const std::function<long(RegDocument &, bool
     std::string name = registry_file_name(), what;
     bool changed = false;
     size_t line = 0;
-    LockedFile file;
-    int error = lock_and_read(name, for_change ? FOR_CHANGE_OR_NEW : FOR_READING, file, bytes, what);
+    LockedFile file;  // held until the operation returns, whichever way
+    int error = file.lock_and_read(name, for_change ? FOR_CHANGE_OR_NEW : FOR_READING, bytes, what);
     if (error == ENOENT && !for_change) {
         read_document("", doc, &line, what);
         return operation(doc, changed);  // no file yet: an empty registry
@@ -42,17 +42,13 @@ long with_registry(bool for_change, const std::function<long(RegDocument &, bool
     if (error != 0)
         return report(name, what, ERROR_ACCESS_DENIED);
 
-    long result;
-    if (!read_document(bytes, doc, &line, what)) {
-        result = report(name + ":" + std::to_string(line), what + "; left unchanged", ERROR_BADDB);
-    } else {
-        result = operation(doc, changed);
-        if (result == 0 && changed) {
-            write_document(doc, bytes);
-            if ((error = replace_locked(file, bytes)) != 0)
-                result = report(name, strerror(error), ERROR_ACCESS_DENIED);
-        }
+    if (!read_document(bytes, doc, &line, what))
+        return report(name + ":" + std::to_string(line), what + "; left unchanged", ERROR_BADDB);
+    long result = operation(doc, changed);
+    if (result == 0 && changed) {
+        write_document(doc, bytes);
+        if ((error = file.replace(bytes)) != 0)
+            result = report(name, strerror(error), ERROR_ACCESS_DENIED);
     }
-    unlock(file);
     return result;
 }

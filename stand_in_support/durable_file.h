@@ -7,43 +7,55 @@
 
 #include <string>
 
-// A file held under its lock. A symbolic link is followed to its final
-// target: the target is what is locked and replaced, the link stays a link.
-struct LockedFile {
-    int fd = -1;
-    std::string target;  // the path finally opened
-    mode_t mode = 0;     // kept by a replacement
-};
-
 enum FileAccess {
     FOR_READING,        // shared lock; a missing file fails with ENOENT
     FOR_CHANGE,         // exclusive lock; a missing file fails with ENOENT
     FOR_CHANGE_OR_NEW,  // exclusive lock; a missing file is created empty
 };
 
-// Opens path, takes the lock and reads the whole file into bytes. Returns 0,
-// or an errno value with what saying why in words: ENOLINK for a symbolic
-// link to nothing (no file is ever created through one), EISDIR for a folder
-// or a link to one, EINVAL for anything else that is no regular file. On
-// failure nothing is held.
-int lock_and_read(const std::string &path, FileAccess access, LockedFile &file, std::string &bytes,
-                  std::string &what);
+// A file held under its lock from a successful lock_and_read until the
+// object goes out of scope, whichever way the holder leaves. A symbolic
+// link is followed to its final target: the target is what is locked and
+// replaced, the link stays a link.
+class LockedFile {
+  public:
+    LockedFile() = default;
+    LockedFile(const LockedFile &) = delete;
+    LockedFile &operator=(const LockedFile &) = delete;
+    ~LockedFile() { release(); }
 
-// Replaces the locked file's contents: a temporary file beside the target,
-// written, flushed, given the file's mode, renamed over the target, and the
-// folder flushed so that the rename survives a power loss. Returns 0, or an
-// errno value: the target is then as it was, or, when only the folder flush
-// failed, holds the new contents, which may not survive.
-int replace_locked(const LockedFile &file, const std::string &bytes);
+    // Opens path, takes the lock and reads the whole file into bytes,
+    // letting go of any file held before. Returns 0, or an errno value with
+    // what saying why in words: ENOLINK for a symbolic link to nothing (no
+    // file is ever created through one), EISDIR for a folder or a link to
+    // one, EINVAL for anything else that is no regular file. On failure
+    // nothing is held.
+    int lock_and_read(const std::string &path, FileAccess access, std::string &bytes, std::string &what);
 
-// Releases the lock.
-void unlock(LockedFile &file);
+    // Replaces the held file's contents: a temporary file beside the target,
+    // written, flushed, given the file's mode, renamed over the target, and
+    // the folder flushed so that the rename survives a power loss. Returns
+    // 0, or an errno value: the target is then as it was, or, when only the
+    // folder flush failed, holds the new contents, which may not survive.
+    int replace(const std::string &bytes) const;
 
-// The replacement replace_locked makes, for a file nobody else changes:
+  private:
+    void release();
+
+    int fd = -1;
+    std::string target;  // the path finally opened
+    mode_t mode = 0;     // kept by a replacement
+};
+
+// The replacement LockedFile::replace makes, for a file nobody else changes:
 // path itself is replaced (no link followed), taking the mode given.
 int write_durably(const std::string &path, const std::string &bytes, mode_t mode);
 
-// Reads a whole regular file, with its mode. Returns 0 or an errno value.
+// Reads a whole regular file, with its mode. Returns 0 or an errno value;
+// *mode is set only on success.
 int read_regular_file(const std::string &path, std::string &bytes, mode_t *mode);
+
+// The folder that holds path: "." for a bare name, "/" for one in the root.
+std::string folder_of(const std::string &path);
 
 #endif

@@ -13,10 +13,6 @@
 
 #include <vector>
 
-namespace {
-
-enum { MAX_LINK_HOPS = 40, MAX_RACES = 100 };
-
 std::string folder_of(const std::string &path)
 {
     size_t slash = path.find_last_of('/');
@@ -24,6 +20,10 @@ std::string folder_of(const std::string &path)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+namespace {
+
+enum { MAX_LINK_HOPS = 40, MAX_RACES = 100 };
 
 int fault(std::string &what, int error, const std::string &words)
 {
@@ -147,16 +147,17 @@ int open_locked(const std::string &target, bool exists, FileAccess access, int *
 
 }  // namespace
 
-int lock_and_read(const std::string &path, FileAccess access, LockedFile &file, std::string &bytes,
-                  std::string &what)
+int LockedFile::lock_and_read(const std::string &path, FileAccess access, std::string &bytes,
+                              std::string &what)
 {
+    release();
     for (int attempt = 0; attempt < MAX_RACES; attempt++) {
         bool exists = false, replaced = false;
-        int fd = -1;
-        std::string target;
-        int error = resolve(path, target, &exists, what);
+        int opened = -1;
+        std::string found;
+        int error = resolve(path, found, &exists, what);
         if (error == 0)
-            error = open_locked(target, exists, access, &fd, &replaced, what);
+            error = open_locked(found, exists, access, &opened, &replaced, what);
         if (error != 0 || replaced) {
             // A link or file that changed under us (ELOOP: a link appeared
             // where a file was) is looked at again; anything else is final.
@@ -165,23 +166,20 @@ int lock_and_read(const std::string &path, FileAccess access, LockedFile &file, 
             return error;
         }
         struct stat st;
-        if (!read_all(fd, bytes) || fstat(fd, &st) != 0) {
+        if (!read_all(opened, bytes) || fstat(opened, &st) != 0) {
             int read_error = errno;
-            close(fd);
+            close(opened);
             return fault(what, read_error, strerror(read_error));
         }
-        file.fd = fd;
-        file.target = target;
-        file.mode = st.st_mode & 07777;
+        fd = opened;
+        target = found;
+        mode = st.st_mode & 07777;
         return 0;
     }
     return fault(what, EAGAIN, "keeps changing while being opened");
 }
 
-int replace_locked(const LockedFile &file, const std::string &bytes)
-{
-    return write_durably(file.target, bytes, file.mode);
-}
+int LockedFile::replace(const std::string &bytes) const { return write_durably(target, bytes, mode); }
 
 int write_durably(const std::string &path, const std::string &bytes, mode_t mode)
 {
@@ -210,14 +208,15 @@ int read_regular_file(const std::string &path, std::string &bytes, mode_t *mode)
         return errno;
     struct stat st;
     int error = fstat(fd, &st) != 0 ? errno : !S_ISREG(st.st_mode) ? EINVAL : read_all(fd, bytes) ? 0 : errno;
-    *mode = st.st_mode & 07777;
+    if (error == 0)
+        *mode = st.st_mode & 07777;
     close(fd);
     return error;
 }
 
-void unlock(LockedFile &file)
+void LockedFile::release()
 {
-    if (file.fd >= 0)
-        close(file.fd);
-    file.fd = -1;
+    if (fd >= 0)
+        close(fd);  // closing the last descriptor of the open file drops its lock
+    fd = -1;
 }

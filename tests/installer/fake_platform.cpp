@@ -23,7 +23,7 @@ void seed_install_path(const std::string &text) { seed_install_path_bytes(text +
 static bool call(const std::string &what)
 {
     fake.calls.push_back(what);
-    return (int)fake.calls.size() - 1 == fake.fail_call;
+    return what == fake.fail_call;
 }
 
 static const std::string *open_key(RegistryKey key)
@@ -88,7 +88,7 @@ long registry_close_key(RegistryKey key)
     return 0;
 }
 
-int copy_file_replacing(const char *source, const char *destination)
+long copy_file_replacing(const char *source, const char *destination)
 {
-    return call(std::string("copy ") + source + " -> " + destination) ? 0 : 1;
+    return call(std::string("copy ") + source + " -> " + destination) ? 5 : 0;
 }

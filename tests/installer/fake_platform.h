@@ -16,7 +16,7 @@ struct FakePlatform {
     // "create HKLM\\...", "set HKLM\\...:DESCRIPTION", "query ...:Install Path",
     // "close HKLM\\...", "copy kulvaspe.dll -> C:\\..."
     std::vector<std::string> calls;
-    int fail_call = -1;  // index into calls of the one that fails
+    std::string fail_call;  // the one call that fails, named as in calls
     std::set<void *> open_keys;
     int bad_handles = 0;  // closes or uses of a key not open
 };

@@ -1,3 +1,4 @@
+// The host's install path lookup over the fake platform, and the buffer it fills.
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -38,7 +39,7 @@ TEST_F(InstallPathLookup, ReadsTheValueUnderTheHostKeyAndReleasesIt)
 TEST_F(InstallPathLookup, FailsWhenTheHostKeyCannotBeOpened)
 {
     seed_install_path("C:\\VDSP\\");
-    fake.fail_call = 0;
+    fake.fail_call = std::string("create ") + host_key;
     EXPECT_EQ(lookup(text, printed), -1);
     EXPECT_EQ(printed, "ERROR: Can't open registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\n");
     EXPECT_EQ(fake.calls.size(), 1u);
@@ -52,7 +53,7 @@ TEST_F(InstallPathLookup, FailsWhenTheValueIsMissingOrUnreadable)
 
     reset_fake_platform();
     seed_install_path("C:\\VDSP\\");
-    fake.fail_call = 1;
+    fake.fail_call = std::string("query ") + host_key + ":Install Path";
     EXPECT_EQ(lookup(text, printed), -1);
     EXPECT_EQ(printed, "ERROR: Can't find registry data Install Path\n");
     EXPECT_EQ(fake.calls.back(), std::string("close ") + host_key);

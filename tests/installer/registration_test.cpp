@@ -1,4 +1,7 @@
+// The registration and the component copy over the fake platform, step by step and failure by failure.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "component_copy.h"
 #include "fake_platform.h"
@@ -13,11 +16,12 @@ const std::string inproc_key = "HKCR\\CLSID\\" + clsid + "\\InprocServer32";
 
 class Registration : public FakePlatformTest {
   protected:
-    int run(std::string &printed)
+    // Runs one step of the installer, keeping what it prints.
+    int run(std::string &out, int (*step)(void) = register_with_host)
     {
         testing::internal::CaptureStdout();
-        int result = register_with_host();
-        printed = testing::internal::GetCapturedStdout();
+        int result = step();
+        out = testing::internal::GetCapturedStdout();
         return result;
     }
 
@@ -74,42 +78,43 @@ TEST_F(Registration, JoinsTheSystemFolderWithExactlyOneSeparator)
 
 TEST_F(Registration, EachFailingStepPrintsItsMessageKeepsEarlierValuesAndReleasesItsKey)
 {
+    const std::string progid_key = "HKCR\\VisualDSP.Kulvaspe", host = host_key,
+                      create = "create registry key ";
     struct Step {
-        int call;  // index of the failing call in a successful run's call list
-        const char *message;
+        std::string call;      // the failing call, as the fake records it
+        std::string message;   // after "ERROR: Can't "
         size_t values_before;  // values set before the failure, Install Path included
     };
     const Step steps[] = {
-        { 0,
-          "ERROR: Can't create registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\\Targets\\Platform "
-          "Types\\Tarnwick\n",
-          1 },
-        { 1, "ERROR: Can't create registry key DESCRIPTION\n", 1 },
-        { 2, "ERROR: Can't create registry key ADDRESS0\n", 2 },
-        { 3, "ERROR: Can't create registry key CLSID\n", 3 },
-        { 5, "ERROR: Can't open registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\n", 4 },
-        { 6, "ERROR: Can't find registry data Install Path\n", 4 },
-        { 8, "ERROR: Can't create registry key HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID\n", 4 },
-        { 9, "ERROR: Can't create registry key default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID\n",
-          4 },
-        { 11, "ERROR: Can't create registry key HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\n", 5 },
-        { 12, "ERROR: Can't create registry key default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\n", 5 },
-        { 14,
-          "ERROR: Can't create registry key CLSID\\{5E2B07A4-91C3-4F6D-A8E0-3B7D19C64F52}\\InprocServer32\n",
+        { "create " + platform_key,
+          create + "SOFTWARE\\Analog Devices\\VisualDSP++ 4.0\\Targets\\Platform Types\\Tarnwick", 1 },
+        { "set " + platform_key + ":DESCRIPTION", create + "DESCRIPTION", 1 },
+        { "set " + platform_key + ":ADDRESS0", create + "ADDRESS0", 2 },
+        { "set " + platform_key + ":CLSID", create + "CLSID", 3 },
+        { "create " + host, "open registry key SOFTWARE\\Analog Devices\\VisualDSP++ 4.0", 4 },
+        { "query " + host + ":Install Path", "find registry data Install Path", 4 },
+        { "create " + progid_key + "\\CLSID", create + "HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID", 4 },
+        { "set " + progid_key + "\\CLSID:",
+          create + "default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe\\CLSID", 4 },
+        { "create " + progid_key, create + "HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe", 5 },
+        { "set " + progid_key + ":", create + "default for HKEY_CLASSES_ROOT\\VisualDSP.Kulvaspe", 5 },
+        { "create " + inproc_key, create + "CLSID\\{5E2B07A4-91C3-4F6D-A8E0-3B7D19C64F52}\\InprocServer32",
           6 },
-        { 15, "ERROR: Can't create registry key default for KULVASPE.DLL\n", 6 },
+        { "set " + inproc_key + ":", create + "default for KULVASPE.DLL", 6 },
     };
     for (const Step &step : steps) {
         reset_fake_platform();
         seed_install_path("C:\\VDSP\\");
         fake.fail_call = step.call;
-        EXPECT_EQ(run(printed), -1) << "failing call " << step.call;
-        EXPECT_EQ(printed, step.message) << "failing call " << step.call;
-        EXPECT_EQ(values_set(), step.values_before) << "failing call " << step.call;
-        EXPECT_TRUE(fake.open_keys.empty()) << "failing call " << step.call;
-        // Nothing is attempted after a failure but the release of the key held.
-        for (size_t i = (size_t)step.call + 1; i < fake.calls.size(); i++)
-            EXPECT_EQ(fake.calls[i].rfind("close ", 0), 0u) << fake.calls[i];
+        EXPECT_EQ(run(printed), -1) << step.call;
+        EXPECT_EQ(printed, "ERROR: Can't " + step.message + "\n") << step.call;
+        EXPECT_EQ(values_set(), step.values_before) << step.call;
+        EXPECT_TRUE(fake.open_keys.empty()) << step.call;
+        // Nothing is attempted after the failing call but the release of the key held.
+        auto failed = std::find(fake.calls.begin(), fake.calls.end(), step.call);
+        ASSERT_NE(failed, fake.calls.end()) << step.call;
+        for (auto later = failed + 1; later != fake.calls.end(); ++later)
+            EXPECT_EQ(later->rfind("close ", 0), 0u) << *later;
     }
 }
 
@@ -127,45 +132,36 @@ TEST_F(Registration, AnInstallPathTooLongForTheComponentPathWritesNoClassKey)
     EXPECT_EQ(fake.keys[inproc_key].at("").size(), 256u);
 }
 
-class ComponentCopy : public Registration {
-  protected:
-    int copy(std::string &out)
-    {
-        testing::internal::CaptureStdout();
-        int result = copy_component();
-        out = testing::internal::GetCapturedStdout();
-        return result;
-    }
-};
+using ComponentCopy = Registration;
 
 TEST_F(ComponentCopy, AlwaysInsertsABackslashBeforeSystem)
 {
     seed_install_path("C:\\VDSP\\");
-    ASSERT_EQ(copy(printed), 0);
+    ASSERT_EQ(run(printed, copy_component), 0);
     EXPECT_EQ(printed, "");
     EXPECT_EQ(fake.calls.back(), "copy kulvaspe.dll -> C:\\VDSP\\\\system\\kulvaspe.dll");
 
     reset_fake_platform();
     seed_install_path("C:\\VDSP");
-    ASSERT_EQ(copy(printed), 0);
+    ASSERT_EQ(run(printed, copy_component), 0);
     EXPECT_EQ(fake.calls.back(), "copy kulvaspe.dll -> C:\\VDSP\\system\\kulvaspe.dll");
 }
 
 TEST_F(ComponentCopy, ReportsEachFailureOnceAndNeverCopiesWithoutAPath)
 {
     seed_install_path("C:\\VDSP\\");
-    fake.fail_call = 3;  // the copy itself
-    EXPECT_EQ(copy(printed), -1);
+    fake.fail_call = "copy kulvaspe.dll -> C:\\VDSP\\\\system\\kulvaspe.dll";
+    EXPECT_EQ(run(printed, copy_component), -1);
     EXPECT_EQ(printed, "ERROR: Can't copy file KULVASPE.DLL\n");
 
     reset_fake_platform();  // no Install Path
-    EXPECT_EQ(copy(printed), -1);
+    EXPECT_EQ(run(printed, copy_component), -1);
     EXPECT_EQ(printed, "ERROR: Can't find registry data Install Path\n");
     EXPECT_EQ(fake.calls.back().rfind("close ", 0), 0u);
 
     reset_fake_platform();
     seed_install_path(std::string(235, 'p') + "\\");  // 236 + 20 appended = 256
-    EXPECT_EQ(copy(printed), -1);
+    EXPECT_EQ(run(printed, copy_component), -1);
     EXPECT_EQ(printed, "ERROR: Install Path too long\n");
     EXPECT_EQ(fake.calls.back().rfind("close ", 0), 0u);
 }

@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "file_store.h"
 #include "fsync_watch.h"
-#include "os_services.h"
 
 namespace {
 

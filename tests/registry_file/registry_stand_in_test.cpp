@@ -185,13 +185,13 @@ TEST(FileCopy, ReplacesTheDestinationAndFailsWithoutSourceOrFolder)
     mkdir((folder + "/system").c_str(), 0755);
     std::ofstream(folder + "/system/k.dll") << "old and longer";
 
-    EXPECT_NE(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "\\system\\\\k.dll").c_str()), 0);
+    EXPECT_EQ(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "\\system\\\\k.dll").c_str()), 0);
     std::ifstream copied(folder + "/system/k.dll");
     std::string text((std::istreambuf_iterator<char>(copied)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "new");
 
-    EXPECT_EQ(copy_file_replacing((folder + "/absent.dll").c_str(), (folder + "/system/k.dll").c_str()), 0);
-    EXPECT_EQ(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "/nosuch/k.dll").c_str()), 0);
+    EXPECT_EQ(copy_file_replacing((folder + "/absent.dll").c_str(), (folder + "/system/k.dll").c_str()), 2);
+    EXPECT_EQ(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "/nosuch/k.dll").c_str()), 3);
     system(("rm -rf '" + folder + "'").c_str());
 }
 

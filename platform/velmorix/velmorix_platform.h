@@ -1,4 +1,5 @@
 // What velmorix needs from the operating system, one implementation per platform.
+// None of these calls fails in a way the program could act on, so none returns a status.
 #ifndef VELMORIX_PLATFORM_H
 #define VELMORIX_PLATFORM_H
 

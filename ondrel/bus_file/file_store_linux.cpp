@@ -4,14 +4,12 @@
 #include <stdio.h>
 
 #include "durable_file.h"
-#include "os_services.h"
+#include "file_store.h"
 
 uint32_t read_whole_file(const char *path, std::string &bytes)
 {
-    LockedFile file;
     std::string what;
-    int error = lock_and_read(path, FOR_READING, file, bytes, what);
-    unlock(file);
+    int error = LockedFile().lock_and_read(path, FOR_READING, bytes, what);  // held for the read only
     // A missing file says enough by its code; a link to nothing or to a
     // folder, or something that is no file, needs words.
     if (error == ENOLINK || error == EISDIR || error == EINVAL)
@@ -23,9 +21,8 @@ uint32_t update_whole_file(const char *path, const std::function<uint32_t(std::s
 {
     LockedFile file;
     std::string bytes, what;
-    uint32_t error = (uint32_t)lock_and_read(path, FOR_CHANGE, file, bytes, what);
+    uint32_t error = (uint32_t)file.lock_and_read(path, FOR_CHANGE, bytes, what);
     if (error == 0 && (error = change(bytes)) == 0)
-        error = (uint32_t)replace_locked(file, bytes);
-    unlock(file);
+        error = (uint32_t)file.replace(bytes);
     return error;
 }

@@ -4,7 +4,7 @@
 
 #include <stdio.h>
 
-#include "os_services.h"
+#include "file_store.h"
 
 namespace {
 

@@ -1,21 +1,12 @@
-// What the library needs from the operating system, one file per platform.
-#ifndef ONDREL_OS_SERVICES_H
-#define ONDREL_OS_SERVICES_H
+// Where a bus file is kept: whole-file reads and all-or-nothing replacement,
+// one file per platform.
+#ifndef ONDREL_FILE_STORE_H
+#define ONDREL_FILE_STORE_H
 
 #include <stdint.h>
 
 #include <functional>
 #include <string>
-
-// Same code on every platform (Windows' ERROR_INVALID_DATA), so that a
-// malformed bus file reports alike everywhere.
-enum { ONDREL_ERROR_INVALID_DATA = 13 };
-
-// The code the system uses for running out of memory.
-uint32_t out_of_memory_error(void);
-
-// Sets the system's last-error value that the caller reads after a failed open.
-void set_last_error(uint32_t code);
 
 // Reads a whole file in binary; 0, or the system's error code.
 uint32_t read_whole_file(const char *path, std::string &bytes);

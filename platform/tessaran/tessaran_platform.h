@@ -1,5 +1,7 @@
 // What tessaran needs from the operating system, one implementation per platform.
-// Every call returns 0 on success, as the Windows registry calls do.
+// Every call returns 0 on success and otherwise a Windows system error code
+// (winerror.h), as the Windows registry calls do; the Linux stand-ins return
+// the same kind of code.
 #ifndef TESSARAN_PLATFORM_H
 #define TESSARAN_PLATFORM_H
 
@@ -22,7 +24,7 @@ long registry_query_value(RegistryKey key, const char *name, char *buffer, uint3
 
 long registry_close_key(RegistryKey key);
 
-// Copies a file, replacing the destination; nonzero on success as CopyFileA.
-int copy_file_replacing(const char *source, const char *destination);
+// Copies a file, replacing the destination.
+long copy_file_replacing(const char *source, const char *destination);
 
 #endif

@@ -1,9 +1,0 @@
-// The component copy on Windows: CopyFileA, replacing an existing copy.
-#include <windows.h>
-
-#include "tessaran_platform.h"
-
-int copy_file_replacing(const char *source, const char *destination)
-{
-    return CopyFileA(source, destination, FALSE);
-}
