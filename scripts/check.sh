@@ -77,6 +77,10 @@ for file in bin/velmorix.exe bin/tessaran.exe "$zip" SHA256SUMS; do
     cmp "build/win32/$file" "build/win32-repro/$file"
 done
 echo "== the two builds agree, $zip sha256 $(sha256sum < "build/win32/$zip" | cut -d' ' -f1) ($((SECONDS - repro_start)) s)"
+echo "== win32 signed with a throwaway key, twice; end-to-end on the signed win64 programs"
+install_missing osslsigncode openssl
+# Once Wine runs the win32 programs, the last three become: build/win32 win32 scripts/wine32
+tests/windows/check_signing.sh build/win32 build/win32-repro build/win64 win64 "$wine64"
 echo "== win64: end-to-end suite under Wine"
 suite_start=$SECONDS
 tests/e2e/run_cases.sh --bin build/win64/bin --platform win64 --launcher "$wine64" --exe-suffix .exe \
