@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Signs Windows programs in place with Authenticode (SHA-256), when the
-# environment gives a key; one line says so when it gives none.
+# Signs Windows programs in place with Authenticode (SHA-256) when a key is given.
+# Without one it says so in one line and leaves them as they are.
 #
 #   sign_programs.sh EPOCH FILE...
 #
@@ -66,7 +66,8 @@ eku=$(openssl x509 -noout -ext extendedKeyUsage <<< "$leaf" 2> /dev/null)
 [ -z "$url" ] || use+=(-ts "$url")
 
 # Each signed beside its original; the originals are replaced only once
-# all are signed.
+# all are signed. The signing tool never writes over a file.
+rm -f "${@/%/.signed}"
 for f in "$@"; do
     # -readpass - takes the password from this here-string, up to its newline.
     if ! err=$(osslsigncode sign "${use[@]}" -h sha256 -time "$epoch" -in "$f" -out "$f.signed" \

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Signs two clean builds alike with a throwaway key (PKCS#12, then PEM): the programs verify, are the linked ones plus a
-# signature and pass end-to-end cases; a bad key or timestamp server leaves no package.  Args: A A_AGAIN E2E PLATFORM LAUNCHER
+# Signed packages from a throwaway key: alike in two clean builds, verified, run; refused for a bad key or TSA.
+# PKCS#12, then PEM; the programs are the linked ones plus a signature.  Args: A A_AGAIN E2E PLATFORM LAUNCHER
 set -euo pipefail
 a=$1 b=$2 e=$3 k=$(mktemp -d) here=$(dirname "$0")
 export SOURCE_DATE_EPOCH=1000000000 # signing time 2001-09-09 01:46:40 UTC
