@@ -105,7 +105,8 @@ bool find_value(const RegDocument &doc, const std::string &path, const std::stri
 std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value);
 
 // Every key a block names that no deletion has undone: its path as its
-// first live block writes it, and its values as the file now means them.
+// first live block names it (read_key_line's form), and its values as the
+// file now means them.
 struct LiveKey {
     std::string path;
     std::vector<ValueLine> values;

@@ -19,7 +19,7 @@ enum { REGISTRY_ROOT_COUNT = 5 };
 enum LineKind { LINE_OTHER, LINE_KEY, LINE_VALUE };
 
 // What the line starts as: '[' a key or key deletion, '"' or '@' a value,
-// else blank, comment, continuation or something regedit does not read.
+// else blank, comment, continuation or something reg import skips.
 LineKind line_kind(std::string_view line);
 
 // What reg import makes of a key line.
@@ -46,7 +46,7 @@ struct ValueLine {
     bool continues;     // a hex list that goes on in the next line
 };
 
-// A value line; false, with what, when regedit would not read it.
+// A value line; false, with what, when reg import skips it.
 bool read_value_line(std::string_view line, ValueLine &value, std::string &what);
 
 // The next line of a hex list that continues: blank and comment lines are
