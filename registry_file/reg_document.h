@@ -1,9 +1,10 @@
 // A registry file in memory: every line as it was read, and an index of the
-// keys that gives the file the meaning regedit's import gives it: a key's
+// keys that gives the file the meaning Wine's reg import gives it: a key's
 // blocks add up, a later value replaces an earlier one, "name"=- removes a
 // value and [-KEY] a key with everything below it, names match whatever
-// their case. Edits touch only the lines they must; every other line is
-// written back exactly as it was read, in the form it was read in.
+// their case, a line it cannot read means nothing. Edits touch only the
+// lines they must; every other line is written back exactly as it was read,
+// in the form it was read in.
 #ifndef REGISTRY_REG_DOCUMENT_H
 #define REGISTRY_REG_DOCUMENT_H
 
@@ -16,15 +17,17 @@
 
 #include "reg_syntax.h"
 
+// The first line; the text is UTF-16LE with a byte-order mark or code page
+// 1252 in either form (RegDocument::wide).
 enum RegForm {
-    REGEDIT4_FORM,  // "REGEDIT4", code page 1252
-    VERSION5_FORM,  // "Windows Registry Editor Version 5.00", UTF-16LE with a byte-order mark
+    REGEDIT4_FORM,  // "REGEDIT4"
+    VERSION5_FORM,  // "Windows Registry Editor Version 5.00"
 };
 
 enum LineRole : uint8_t {
-    ROLE_OTHER,     // the first line, blank lines, comments
+    ROLE_OTHER,     // the first line, blank lines, comments, lines reg import skips
     ROLE_KEY,       // [KEY]: starts a block of the key
-    ROLE_DELETION,  // [-KEY]: starts a block whose values nobody reads
+    ROLE_DELETION,  // [-KEY], or a key reg import cannot open: starts a block whose values nobody reads
     ROLE_VALUE,     // a value's first line
     ROLE_MORE,      // a hex list's continuation
     ROLE_GONE,      // taken out by an edit: not written
@@ -41,8 +44,17 @@ extern const char *const form_headers[2];  // each form's first line
 
 enum : uint32_t { NO_BLOCK = 0xFFFFFFFF };
 
+// Lines that mean nothing to reg import, first to last (0-based), and the
+// report: the line it names (1-based, as the file numbers it) and what.
+struct SkippedLines {
+    uint32_t first, last;
+    size_t line;
+    std::string what;
+};
+
 struct RegDocument {
     RegForm form = REGEDIT4_FORM;
+    bool wide = false;    // UTF-16, its hex(1), hex(2) and hex(7) data too
     uint8_t newline = 1;  // the line end of new lines: the first line's
     std::string text;     // the lines' UTF-8 text; edits append theirs
     std::vector<RegLine> lines;
@@ -51,12 +63,15 @@ struct RegDocument {
     std::unordered_map<std::string, uint32_t> last_block;  // folded key path: its last block
     std::unordered_map<std::string, uint32_t> deleted_at;  // folded key path: line of its last [-KEY]
     uint32_t open_list = NO_BLOCK;                         // the last line of a hex list the file ends within
+    uint32_t end_line = 0;  // reg import reads no further: the text from a NUL on, else lines.size()
+    std::vector<SkippedLines> skipped;
 };
 
 // Reads a file's bytes into doc, whatever it held (its buffers are used
 // again); empty bytes are an empty registry, to be written as REGEDIT4.
 // False, with the 1-based line and what is wrong, for a file in neither
-// form, torn UTF-16, or a line regedit would not read.
+// form or torn UTF-16. The lines reg import skips are in doc.skipped, each
+// with what is wrong, ending "ignored".
 bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_line, std::string &what);
 
 // The file's bytes, in the form it was read in, into bytes (whose buffer is
@@ -65,8 +80,8 @@ void write_document(const RegDocument &doc, std::string &bytes);
 
 std::string_view line_text(const RegDocument &doc, uint32_t line);
 
-// Records that a block of the key (folded path) or its deletion starts at
-// line, the last line so far.
+// Records that a block of the key (folded path; "" for a key reg import
+// cannot open) or its deletion starts at line, the last line so far.
 void add_block(RegDocument &doc, uint32_t line, const std::string &key, bool deletion);
 
 // A key's name in the index: its path folded, and HKEY_CLASSES_ROOT as the
@@ -90,7 +105,8 @@ bool find_value(const RegDocument &doc, const std::string &path, const std::stri
 std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value);
 
 // Every key a block names that no deletion has undone: its path as its
-// first live block writes it, and its values as the file now means them.
+// first live block names it (read_key_line's form), and its values as the
+// file now means them.
 struct LiveKey {
     std::string path;
     std::vector<ValueLine> values;

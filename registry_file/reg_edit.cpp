@@ -102,9 +102,8 @@ void insert_line(RegDocument &doc, uint32_t at, const std::string &text, LineRol
         std::string_view list = line_text(doc, doc.open_list);
         ValueLine value;
         std::string what;
-        size_t data_at = doc.lines[doc.open_list].role == ROLE_VALUE && read_value_line(list, value, what)
-                             ? value.data_at
-                             : 0;
+        size_t data_at =
+            line_kind(list) == LINE_VALUE && read_value_line(list, value, what) ? value.data_at : 0;
         set_line_text(doc, doc.open_list, std::string(list.substr(0, list.find('\\', data_at))));
         doc.open_list = NO_BLOCK;
     }
@@ -115,15 +114,16 @@ void insert_line(RegDocument &doc, uint32_t at, const std::string &text, LineRol
         line += line >= at;
     for (auto &deletion : doc.deleted_at)
         deletion.second += deletion.second >= at;
+    doc.end_line += doc.end_line >= at;
 }
 
 uint32_t append_block(RegDocument &doc, const std::string &path)
 {
     if (doc.lines.empty())
         insert_line(doc, 0, form_headers[doc.form], ROLE_OTHER);
-    if (doc.lines.back().length != 0)
-        insert_line(doc, (uint32_t)doc.lines.size(), "", ROLE_OTHER);
-    uint32_t line = (uint32_t)doc.lines.size();
+    if (doc.lines[doc.end_line - 1].length != 0)
+        insert_line(doc, doc.end_line, "", ROLE_OTHER);
+    uint32_t line = doc.end_line;  // where reg import still reads
     insert_line(doc, line, "[" + path + "]", ROLE_KEY);
     add_block(doc, line, key_index(path), false);
     return (uint32_t)doc.block_line.size() - 1;
@@ -131,7 +131,7 @@ uint32_t append_block(RegDocument &doc, const std::string &path)
 
 // The value as the file should hold it: text when it is one string with its
 // terminator and nothing that would break the line, else hex(1): bytes (in
-// a version 5.00 file, the UTF-16 the wide registry stores).
+// a UTF-16 file, the UTF-16 the wide registry stores).
 ValueLine wanted_value(const RegDocument &doc, const std::string &ansi, std::string &data_text)
 {
     ValueLine wanted;
@@ -144,7 +144,7 @@ ValueLine wanted_value(const RegDocument &doc, const std::string &ansi, std::str
         data_text = quoted_text(wanted.data);
     } else {
         wanted.type = DATA_HEX;
-        wanted.data = doc.form == VERSION5_FORM ? utf8_to_utf16le(ansi_to_utf8(ansi)) : ansi;
+        wanted.data = doc.wide ? utf8_to_utf16le(ansi_to_utf8(ansi)) : ansi;
         data_text = hex_data(REG_SZ_TYPE, wanted.data);
     }
     return wanted;
@@ -194,7 +194,7 @@ std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value)
                      value.hex_type == REG_MULTI_SZ_TYPE;
     std::string utf8;
     size_t bad_at;
-    if (value.type == DATA_HEX && wide_text && doc.form == VERSION5_FORM &&
+    if (value.type == DATA_HEX && wide_text && doc.wide &&
         utf16le_to_utf8(value.data.data(), value.data.size(), utf8, &bad_at))
         return utf8_to_ansi(utf8);
     return value.data;

@@ -22,6 +22,22 @@ long report(const std::string &file, const std::string &what, long code)
     return code;
 }
 
+// Tells the lines reg import skips, unless the last reading told the same
+// lines of the same file: once a run, whose own edits leave them as they are.
+void tell_skipped(const std::string &file, const RegDocument &doc)
+{
+    static std::string told;
+    std::string lines = file;
+    for (const SkippedLines &skipped : doc.skipped)
+        for (uint32_t n = skipped.first; n <= skipped.last; n++)
+            lines.append("\n").append(line_text(doc, n));
+    if (lines == told)
+        return;
+    told = lines;
+    for (const SkippedLines &skipped : doc.skipped)
+        report(file + ":" + std::to_string(skipped.line), skipped.what, 0);
+}
+
 }  // namespace
 
 long with_registry(bool for_change, const std::function<long(RegDocument &, bool &changed)> &operation)
@@ -44,6 +60,7 @@ long with_registry(bool for_change, const std::function<long(RegDocument &, bool
 
     if (!read_document(bytes, doc, &line, what))
         return report(name + ":" + std::to_string(line), what + "; left unchanged", ERROR_BADDB);
+    tell_skipped(name, doc);
     long result = operation(doc, changed);
     if (result == 0 && changed) {
         write_document(doc, bytes);

@@ -3,7 +3,8 @@
 // operation reads the file under its lock; a change is on disk, whole,
 // before the operation returns success. A file that cannot be read is never
 // written: the operation fails after one line on standard error naming the
-// file, the line and what is wrong.
+// file, the line and what is wrong. Each line reg import skips gets such a
+// line too, once a run, and the operation goes on.
 #ifndef REGISTRY_REG_STORE_H
 #define REGISTRY_REG_STORE_H
 

@@ -1,10 +1,13 @@
-// Reads and writes single lines of registry files, by the rules regedit
-// imports them with: blanks are allowed around the parts, ';' starts a
-// comment after the data, escapes are \\ \" \n \r (\0 ends nothing and is
-// refused), any other escaped character stands for itself.
+// Reads and writes single lines of registry files, by the rules Wine's
+// reg import reads them with: blanks (space, tab) around the parts, ';'
+// starts a comment after the data, escapes are \\ \" \n \r (\0 spoils the
+// line), any other escaped character stands for itself; hex bytes and types
+// are numbers as Windows' C library reads them.
 #include "reg_syntax.h"
 
 #include <stdio.h>
+
+#include <algorithm>
 
 #include "hex_digit.h"
 #include "text_encoding.h"
@@ -14,6 +17,8 @@ const char *const registry_roots[REGISTRY_ROOT_COUNT] = {
 };
 
 namespace {
+
+const char *const root_abbreviations[REGISTRY_ROOT_COUNT] = { "HKLM", "HKCR", "HKCU", "HKU", "HKCC" };
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -35,6 +40,59 @@ bool fail(std::string &what, const char *words)
 {
     what = words;
     return false;
+}
+
+KeyLine key_fault(std::string &what, const std::string &words, KeyLine kind)
+{
+    what = words;
+    return kind;
+}
+
+// The length of the white space character at pos, or 0: Unicode's white
+// space, which Windows' wide C library skips before a number.
+size_t space_at(std::string_view s, size_t pos)
+{
+    unsigned char c = (unsigned char)s[pos];
+    if (c == ' ' || (c >= '\t' && c <= '\r'))
+        return 1;
+    std::string_view two = s.substr(pos, 2), three = s.substr(pos, 3);
+    if (two == "\xC2\x85" || two == "\xC2\xA0")
+        return 2;
+    if (three == "\xE1\x9A\x80" || three == "\xE2\x81\x9F" || three == "\xE3\x80\x80")
+        return 3;  // U+1680, U+205F, U+3000
+    unsigned char last = three.size() == 3 ? (unsigned char)three[2] : 0;
+    if (two == "\xE2\x80" && (last <= 0x8A || last == 0xA8 || last == 0xA9 || last == 0xAF))
+        return 3;  // U+2000 to U+200A, U+2028, U+2029, U+202F
+    return 0;
+}
+
+// A base 16 number as Windows' C library reads it: white space, a sign, 0x
+// when allowed, any number of digits. A magnitude past 32 bits reads
+// 0xFFFFFFFF (*too_large), or 1 when negative. False, with pos unmoved,
+// when no digit follows.
+bool read_c_number(std::string_view line, size_t &pos, bool allow_0x, uint32_t *value, bool *too_large)
+{
+    size_t at = pos;
+    for (size_t n; at < line.size() && (n = space_at(line, at)) != 0;)
+        at += n;
+    bool negative = at < line.size() && line[at] == '-';
+    at += at < line.size() && (line[at] == '-' || line[at] == '+');
+    if (allow_0x && (line.substr(at, 2) == "0x" || line.substr(at, 2) == "0X") && at + 2 < line.size() &&
+        hex_digit(line[at + 2]) >= 0)
+        at += 2;
+    size_t first = at;
+    uint64_t magnitude = 0;
+    for (; at < line.size() && hex_digit(line[at]) >= 0; at++)
+        magnitude = std::min<uint64_t>(magnitude << 4 | (uint64_t)hex_digit(line[at]), 1ull << 32);
+    if (at == first)
+        return false;
+    *too_large = !negative && magnitude > 0xFFFFFFFF;
+    if (magnitude > 0xFFFFFFFF)
+        *value = negative ? 1 : 0xFFFFFFFF;
+    else
+        *value = negative ? (uint32_t)(0 - magnitude) : (uint32_t)magnitude;
+    pos = at;
+    return true;
 }
 
 // A quoted text whose opening quote is at pos; pos ends after the closing one.
@@ -60,7 +118,7 @@ bool read_quoted(std::string_view line, size_t &pos, std::string &out, std::stri
     return fail(what, "quoted text without its closing quote");
 }
 
-// One to eight hex digits at pos, as a number; pos moves past them.
+// One to eight hex digits at pos, as dword: takes them; pos moves past them.
 bool read_number(std::string_view line, size_t &pos, uint32_t *value)
 {
     size_t start = pos;
@@ -84,13 +142,14 @@ bool read_hex_list(std::string_view line, size_t pos, ValueLine &value, std::str
             return ends_here(line, pos + 1) || fail(what, "text after a hex list's backslash");
         }
         uint32_t byte;
+        bool too_large;
         if (pos + 2 < line.size() && line[pos + 2] == ',' && hex_digit(line[pos]) >= 0 &&
             hex_digit(line[pos + 1]) >= 0) {  // the common case, "41,"
             value.data += (char)(hex_digit(line[pos]) << 4 | hex_digit(line[pos + 1]));
             pos += 3;
             continue;
         }
-        if (!read_number(line, pos, &byte) || byte > 0xFF)
+        if (!read_c_number(line, pos, true, &byte, &too_large) || byte > 0xFF)
             return fail(what, "hex list with something other than bytes");
         value.data += (char)byte;
         if (pos < line.size() && line[pos] == ',')
@@ -129,8 +188,11 @@ bool read_data(std::string_view line, size_t pos, ValueLine &value, std::string 
     if (rest.substr(0, 4) == "hex:")
         return read_hex_list(line, pos + 4, value, what);
     if (rest.substr(0, 4) == "hex(") {
+        bool too_large = false;
         pos += 4;
-        if (!read_number(line, pos, &value.hex_type) || line.substr(pos, 2) != "):")
+        value.hex_type = 0;  // hex(): reads as type 0
+        read_c_number(line, pos, false, &value.hex_type, &too_large);
+        if (too_large || line.substr(pos, 2) != "):")
             return fail(what, "hex( not followed by a hex type and ):");
         return read_hex_list(line, pos + 2, value, what);
     }
@@ -149,31 +211,40 @@ LineKind line_kind(std::string_view line)
     return line[pos] == '"' || line[pos] == '@' ? LINE_VALUE : LINE_OTHER;
 }
 
-bool read_key_line(std::string_view line, std::string &path, bool *deletion, std::string &what)
+KeyLine read_key_line(std::string_view line, std::string &path, bool *deletion, std::string &what)
 {
     size_t open = skip_blanks(line, 0) + 1;
-    size_t close = line.rfind(']');
+    size_t close = line.rfind(']');  // the last one; reg import reads nothing after it
+    *deletion = false;
     if (close == std::string_view::npos || close < open)
-        return fail(what, "key line without its closing ]");
-    if (skip_blanks(line, close + 1) != line.size())
-        return fail(what, "text after the key's closing ]");
+        return key_fault(what, "key line without its closing ]", KEY_NOT_A_KEY);
+    if (is_blank(line[open]))
+        return key_fault(what, "key line with a blank after its [", KEY_NOT_A_KEY);
     *deletion = line[open] == '-';
-    path = std::string(line.substr(open + *deletion, close - open - *deletion));
-    size_t slash = path.find('\\');
-    std::string root = folded(path.substr(0, slash));
-    bool known = false;
-    for (const char *name : registry_roots)
-        known = known || root == name;
-    if (!known) {
-        what = "unknown root key " + path.substr(0, slash);
-        return false;
+    std::string_view inside = line.substr(open + *deletion, close - open - *deletion);
+    size_t slash = std::min(inside.find('\\'), inside.size());
+    std::string root = folded(inside.substr(0, slash));
+    const char *const *found = registry_roots + REGISTRY_ROOT_COUNT;
+    for (int r = 0; r < REGISTRY_ROOT_COUNT; r++)
+        if (root == registry_roots[r] || root == root_abbreviations[r])
+            found = registry_roots + r;
+    if (found == registry_roots + REGISTRY_ROOT_COUNT)
+        return key_fault(what, "unknown root key " + std::string(inside.substr(0, slash)), KEY_UNUSABLE);
+    path = *found;
+    std::string_view rest = inside.substr(std::min(slash + 1, inside.size()));
+    if (!rest.empty() && rest[0] == '\\')
+        return key_fault(what, "two backslashes after the root key", KEY_UNUSABLE);
+    for (size_t start = 0, end; start < rest.size(); start = end + 1) {
+        end = std::min(rest.find('\\', start), rest.size());
+        if (end == start)
+            continue;  // repeated backslashes, and one at the end, are one
+        if (utf16_units(rest.substr(start, end - start)) > 256)
+            return key_fault(what, "key name longer than 256 characters", KEY_UNUSABLE);
+        path.append("\\").append(rest.substr(start, end - start));
     }
-    if (*deletion && slash == std::string::npos)
-        return fail(what, "deletion of a whole root key");
-    for (size_t start = slash; start != std::string::npos; start = path.find('\\', start + 1))
-        if (start + 1 == path.size() || path[start + 1] == '\\')
-            return fail(what, "empty key name in a key path");
-    return true;
+    if (*deletion && path == *found)
+        return key_fault(what, "deletion of a whole root key", KEY_UNUSABLE);
+    return KEY_READ;
 }
 
 bool read_value_line(std::string_view line, ValueLine &value, std::string &what)

@@ -19,13 +19,20 @@ enum { REGISTRY_ROOT_COUNT = 5 };
 enum LineKind { LINE_OTHER, LINE_KEY, LINE_VALUE };
 
 // What the line starts as: '[' a key or key deletion, '"' or '@' a value,
-// else blank, comment, continuation or something regedit does not read.
+// else blank, comment, continuation or something reg import skips.
 LineKind line_kind(std::string_view line);
 
-// A key line: the key's path as written ("HKEY_LOCAL_MACHINE\\A\\B"), and
-// whether the line deletes it. False, with what, when regedit would not
-// read it (no closing ], an unknown root, an empty key name).
-bool read_key_line(std::string_view line, std::string &path, bool *deletion, std::string &what);
+// What reg import makes of a key line.
+enum KeyLine {
+    KEY_READ,       // a key it opens, or deletes
+    KEY_NOT_A_KEY,  // a line it skips: the key before it goes on
+    KEY_UNUSABLE,   // a key it cannot open or delete: the values after it belong to no key
+};
+
+// A key line: the key's path, its root named in full and one backslash
+// between names ("HKEY_LOCAL_MACHINE\\A\\B" for [HKLM\A\\B\]), and whether
+// the line deletes it; else what is wrong with it.
+KeyLine read_key_line(std::string_view line, std::string &path, bool *deletion, std::string &what);
 
 enum DataType { DATA_STRING, DATA_DWORD, DATA_HEX, DATA_DELETION };
 enum { REG_SZ_TYPE = 1, REG_EXPAND_SZ_TYPE = 2, REG_BINARY_TYPE = 3, REG_MULTI_SZ_TYPE = 7 };
@@ -39,7 +46,7 @@ struct ValueLine {
     bool continues;     // a hex list that goes on in the next line
 };
 
-// A value line; false, with what, when regedit would not read it.
+// A value line; false, with what, when reg import skips it.
 bool read_value_line(std::string_view line, ValueLine &value, std::string &what);
 
 // The next line of a hex list that continues: blank and comment lines are

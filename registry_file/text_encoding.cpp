@@ -210,6 +210,14 @@ void append_ansi(std::string &out, std::string_view utf8)
     }
 }
 
+size_t utf16_units(std::string_view utf8)
+{
+    size_t units = 0;
+    for (unsigned char b : utf8)
+        units += (b & 0xC0) != 0x80 ? 1 + (b >= 0xF0) : 0;  // a character beyond the BMP takes two
+    return units;
+}
+
 std::string folded(std::string_view utf8)
 {
     std::string out;

@@ -30,6 +30,9 @@ std::string utf8_to_ansi(std::string_view utf8);
 void append_ansi(std::string &out, std::string_view utf8);
 void append_utf16le(std::string &out, std::string_view utf8);
 
+// The length of the text in UTF-16 units, as the registry measures names.
+size_t utf16_units(std::string_view utf8);
+
 // The name in one case, so that names differing only in case compare equal.
 std::string folded(std::string_view utf8);
 

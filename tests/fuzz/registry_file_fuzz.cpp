@@ -1,9 +1,11 @@
 // The registry file's reader and writer on arbitrary bytes. The input is
 //   flags  key_length  name_length  bytes_length  key  name  bytes  file
 // (one byte each for the first four; flags: bit 7 turns the file's text into
-// version 5.00 UTF-16, the rest picks the root). Whatever reads must write
-// back byte for byte; after the key is created and the value set, the file
-// must read back with those bytes and every other value as it was.
+// UTF-16, the rest picks the root; the text's first line picks the form, so
+// 8-bit version 5.00 comes too). Whatever reads must write back byte for
+// byte; after the key is created and the value set, the file must read back
+// with those bytes, every other value as it was and the lines reg import
+// skips as they were.
 #include <map>
 #include <string>
 
@@ -21,6 +23,16 @@ std::map<std::string, std::string> meaning(const RegDocument &doc)
         for (const ValueLine &value : key.values)
             values[key_index(key.path) + '\n' + folded(value.name)] = value_ansi_bytes(doc, value);
     return values;
+}
+
+// The lines reg import skips, in order.
+std::string skipped_text(const RegDocument &doc)
+{
+    std::string text;
+    for (const SkippedLines &skipped : doc.skipped)
+        for (uint32_t n = skipped.first; n <= skipped.last; n++)
+            text.append(line_text(doc, n)).append("\n");
+    return text;
 }
 
 RegDocument read_back(const std::string &bytes)
@@ -66,13 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     std::string path = std::string(root) + "\\" + ansi_to_utf8(key_text);
     std::map<std::string, std::string> before = meaning(doc);
+    std::string skipped = skipped_text(doc);
+    bool open_list = doc.open_list != NO_BLOCK;  // its backslash goes when lines come after it
     create_key(doc, path);
     check(key_exists(doc, path));
     set_string_value(doc, path, ansi_to_utf8(name), bytes);
 
     write_document(doc, written);
     RegDocument stored = read_back(written);
-    check(stored.form == doc.form);
+    check(stored.form == doc.form && stored.wide == doc.wide);
+    check(open_list || skipped_text(stored) == skipped);
     std::map<std::string, std::string> after = meaning(stored);
     std::string set_at = key_index(path) + '\n' + folded(ansi_to_utf8(name));
     check(after[set_at] == bytes);

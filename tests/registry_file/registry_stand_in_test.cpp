@@ -107,33 +107,41 @@ TEST_F(RegistryFile, ReportsMissingAndOversizedValues)
     EXPECT_EQ(bytes, std::string("0123456789", 11));
 }
 
-TEST_F(RegistryFile, NeverRewritesAFileItCannotReadAndNamesTheLine)
+TEST_F(RegistryFile, RefusesAFileReimportRefusesAndGoesOnPastALineItSkipsNamingTheLine)
 {
     const std::string v5 = "\xFF\xFE" + utf8_to_utf16le("Windows Registry Editor Version 5.00\r\n");
     const struct {
         std::string text;
         int line;
-    } unreadable[] = {
-        { "REGEDIT5\n", 1 },
-        { "Windows Registry Editor Version 5.00\r\n", 1 },
-        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K\n", 2 },
-        { "REGEDIT4\n\"Value\"=\"before any key\"\n", 2 },
-        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"Open=\"quote\n", 3 },
-        { "REGEDIT4\n[HKEY_NOWHERE\\K]\n", 2 },
-        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=hex:0g\n", 3 },
-        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\nstray text\n", 3 },
-        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"a\\0b\"\n", 3 },
-        { v5 + utf8_to_utf16le("[HKEY_LOCAL_MACHINE\\K]\r\n") + "A", 3 },
-        { v5 + std::string("\x00\xD8\r\x00\n\x00", 6), 2 },
+        bool refused;  // else the line is skipped and kept, and the value set in a key of its own
+    } files[] = {
+        { "REGEDIT5\n", 1, true },
+        { "Windows Registry Editor Version 5.00 \r\n", 1, true },
+        { "\xEF\xBB\xBFREGEDIT4\n", 1, true },
+        { v5 + utf8_to_utf16le("[HKEY_LOCAL_MACHINE\\K]\r\n") + "A", 3, true },
+        { v5 + std::string("\x00\xD8\r\x00\n\x00", 6), 2, true },
+        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K\n", 2, false },
+        { "REGEDIT4\n\"Value\"=\"before any key\"\n", 2, false },
+        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=hex:01,\\\n\n[HKEY_NOWHERE\\K]\n", 5, false },
+        { "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\nstray text\n\"V\"=\"a\\0b\"\n", 3, false },
+        { "Windows Registry Editor Version 5.00\n[HKLM\\K]\n\"A\"=dword:000000018\n", 3, false },
     };
-    for (const auto &file : unreadable) {
+    for (const auto &file : files) {
         write(file.text);
         testing::internal::CaptureStderr();
-        EXPECT_NE(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), 0) << file.text;
-        EXPECT_NE(testing::internal::GetCapturedStderr().find(":" + std::to_string(file.line) + ": "),
-                  std::string::npos)
-            << file.text;
-        EXPECT_EQ(read(), file.text);
+        long result = set(ROOT_LOCAL_MACHINE, "New", "V", std::string("x\0", 2));
+        std::string told = testing::internal::GetCapturedStderr(), bytes;
+        EXPECT_NE(told.find(":" + std::to_string(file.line) + ": "), std::string::npos) << file.text;
+        EXPECT_NE(told.find(file.refused ? "; left unchanged\n" : " ignored\n"), std::string::npos) << told;
+        if (file.refused) {
+            EXPECT_NE(result, 0) << file.text;
+            EXPECT_EQ(read(), file.text);
+        } else {
+            EXPECT_EQ(result, 0) << file.text;
+            EXPECT_EQ(query("New", "V", bytes), 0);
+            EXPECT_EQ(bytes, std::string("x\0", 2)) << file.text;
+            EXPECT_EQ(read().substr(0, file.text.size()), file.text);
+        }
     }
 }
 

@@ -30,9 +30,10 @@ printf 'Created registry keys for Tarnwick\nCopy KULVASPE.DLL\n' > "$inputs/stdo
 sed 's/$/\r/' "$inputs/stdout" > "$inputs/stdout.exe"
 
 is_utf16() { [ "$(head -c 2 "$1" | od -An -tx1)" = " ff fe" ]; }
+line_ends() { LC_ALL=C awk '{ n += /\r$/ } END { print n == NR ? "CRLF" : n ? "mixed" : "LF" }' "$1"; }
 
-# A case in both forms: REGEDIT4 in code page 1252 with its own line ends,
-# and version 5.00 in UTF-16LE with CRLF.
+# A case in both forms: 8-bit (code page 1252) with its own first line and
+# line ends, REGEDIT4 or version 5.00, and version 5.00 in UTF-16LE with CRLF.
 both_forms() { # case.reg
     local name
     name=$(basename "$1" .reg)
@@ -85,6 +86,8 @@ check() { # name registry-file
         fail "tessaran changed the header line, the file's form"
     elif is_utf16 "$file" && ! iconv -f UTF-16LE -t UTF-8 "$work/linux/registry.reg" | awk '!/\r$/ { exit 1 }'; then
         fail "tessaran left a version 5.00 file that is not UTF-16LE with CRLF throughout"
+    elif ! is_utf16 "$file" && [ "$(line_ends "$file")" != "$(line_ends "$work/linux/registry.reg")" ]; then
+        fail "tessaran changed the line ends of an 8-bit file"
     else
         make_work "$work/wine" "$file"
         make_work "$work/imported" "$work/linux/registry.reg"
