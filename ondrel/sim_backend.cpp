@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "backend.h"
-#include "bus_file.h"
+#include "bus_file_update.h"
 #include "env_setting.h"
 #include "file_store.h"
 #include "last_error.h"

@@ -1,10 +1,6 @@
-// A registry file in memory: every line as it was read, and an index of the
-// keys that gives the file the meaning Wine's reg import gives it: a key's
-// blocks add up, a later value replaces an earlier one, "name"=- removes a
-// value and [-KEY] a key with everything below it, names match whatever
-// their case, a line it cannot read means nothing. Edits touch only the
-// lines they must; every other line is written back exactly as it was read,
-// in the form it was read in.
+// A registry file in memory, read from its bytes and written back: every
+// line as it was read, in the form it was read in, and an index of the
+// keys' blocks and deletions that the lookups and edits (reg_edit.h) use.
 #ifndef REGISTRY_REG_DOCUMENT_H
 #define REGISTRY_REG_DOCUMENT_H
 
@@ -87,36 +83,5 @@ void add_block(RegDocument &doc, uint32_t line, const std::string &key, bool del
 // A key's name in the index: its path folded, and HKEY_CLASSES_ROOT as the
 // HKEY_LOCAL_MACHINE\SOFTWARE\Classes it stands for, as regedit imports it.
 std::string key_index(std::string_view path);
-
-// Keys are named by their whole path, root first: "HKEY_LOCAL_MACHINE\\A\\B".
-// A key exists once a block names it or a key below it, until it is deleted.
-bool key_exists(const RegDocument &doc, const std::string &path);
-
-// Gives the key a block of its own at the end when it does not exist yet.
-// True when the file changed.
-bool create_key(RegDocument &doc, const std::string &path);
-
-// The value's line as the file now means it, and where it starts; false when
-// the key holds no such value.
-bool find_value(const RegDocument &doc, const std::string &path, const std::string &name, ValueLine &value,
-                uint32_t *line);
-
-// The bytes a value holds, as the ANSI registry calls return them.
-std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value);
-
-// Every key a block names that no deletion has undone: its path as its
-// first live block names it (read_key_line's form), and its values as the
-// file now means them.
-struct LiveKey {
-    std::string path;
-    std::vector<ValueLine> values;
-};
-std::vector<LiveKey> live_keys(const RegDocument &doc);
-
-// Sets a value of an existing key to a string given as ANSI bytes
-// (terminator included, as the registry calls count it). True when the
-// file changed.
-bool set_string_value(RegDocument &doc, const std::string &path, const std::string &name,
-                      const std::string &ansi);
 
 #endif

@@ -1,7 +1,7 @@
 // Keys and values by what the file means, and the smallest edits that make
 // it mean something more: a value replaced in its own line, a new value at
 // the end of its key's last block, a new key in a block of its own at the end.
-#include "reg_document.h"
+#include "reg_edit.h"
 #include "text_encoding.h"
 
 namespace {
@@ -12,22 +12,6 @@ struct FoundValue {
     ValueLine value;
     uint32_t line, last;  // its first and last line
 };
-
-// The line of the last [-KEY] that took the key (folded) away, its own or
-// an ancestor's.
-int64_t deleted_since(const RegDocument &doc, const std::string &key)
-{
-    if (doc.deleted_at.empty())
-        return NEVER;  // most files delete nothing
-    int64_t latest = NEVER;
-    for (size_t end = key.find('\\');; end = key.find('\\', end + 1)) {
-        auto found = doc.deleted_at.find(key.substr(0, end));  // the key itself once end is npos
-        if (found != doc.deleted_at.end() && found->second > latest)
-            latest = found->second;
-        if (end == std::string::npos)
-            return latest;
-    }
-}
 
 // The key's last block that a deletion has not undone, or NO_BLOCK.
 uint32_t live_block(const RegDocument &doc, const std::string &key)
@@ -152,6 +136,20 @@ ValueLine wanted_value(const RegDocument &doc, const std::string &ansi, std::str
 
 }  // namespace
 
+int64_t deleted_since(const RegDocument &doc, const std::string &key)
+{
+    if (doc.deleted_at.empty())
+        return NEVER;  // most files delete nothing
+    int64_t latest = NEVER;
+    for (size_t end = key.find('\\');; end = key.find('\\', end + 1)) {
+        auto found = doc.deleted_at.find(key.substr(0, end));  // the key itself once end is npos
+        if (found != doc.deleted_at.end() && found->second > latest)
+            latest = found->second;
+        if (end == std::string::npos)
+            return latest;
+    }
+}
+
 bool key_exists(const RegDocument &doc, const std::string &path)
 {
     if (path.find('\\') == std::string::npos)
@@ -198,43 +196,6 @@ std::string value_ansi_bytes(const RegDocument &doc, const ValueLine &value)
         utf16le_to_utf8(value.data.data(), value.data.size(), utf8, &bad_at))
         return utf8_to_ansi(utf8);
     return value.data;
-}
-
-std::vector<LiveKey> live_keys(const RegDocument &doc)
-{
-    std::vector<LiveKey> keys;
-    std::string what;
-    bool deletion;
-    for (const auto &entry : doc.last_block) {
-        int64_t since = deleted_since(doc, entry.first);
-        std::vector<uint32_t> blocks;
-        for (uint32_t b = entry.second; b != NO_BLOCK && doc.block_line[b] > since; b = doc.previous_block[b])
-            blocks.insert(blocks.begin(), b);
-        if (blocks.empty())
-            continue;
-        keys.emplace_back();
-        read_key_line(line_text(doc, doc.block_line[blocks[0]]), keys.back().path, &deletion, what);
-        std::unordered_map<std::string, size_t> slot;  // folded name: index in values
-        for (uint32_t b : blocks) {
-            for (uint32_t n = doc.block_line[b] + 1; n < block_end(doc, b); n++) {
-                if (doc.lines[n].role != ROLE_VALUE)
-                    continue;
-                FoundValue found;
-                read_whole_value(doc, n, found);
-                auto at = slot.emplace(folded(found.value.name), keys.back().values.size());
-                if (at.second)
-                    keys.back().values.push_back(found.value);
-                else
-                    keys.back().values[at.first->second] = found.value;
-            }
-        }
-        // A deletion holds its place until the end, then leaves.
-        std::vector<ValueLine> &values = keys.back().values;
-        for (size_t i = values.size(); i-- > 0;)
-            if (values[i].type == DATA_DELETION)
-                values.erase(values.begin() + (long)i);
-    }
-    return keys;
 }
 
 bool set_string_value(RegDocument &doc, const std::string &path, const std::string &name,

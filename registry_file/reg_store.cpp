@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "durable_file.h"
+#include "windows_error.h"
 
 namespace {
 
@@ -56,16 +57,16 @@ long with_registry(bool for_change, const std::function<long(RegDocument &, bool
         return operation(doc, changed);  // no file yet: an empty registry
     }
     if (error != 0)
-        return report(name, what, ERROR_ACCESS_DENIED);
+        return report(name, what, windows_error(error, name));
 
     if (!read_document(bytes, doc, &line, what))
-        return report(name + ":" + std::to_string(line), what + "; left unchanged", ERROR_BADDB);
+        return report(name + ":" + std::to_string(line), what + "; left unchanged", registry_error::bad_db);
     tell_skipped(name, doc);
     long result = operation(doc, changed);
     if (result == 0 && changed) {
         write_document(doc, bytes);
         if ((error = file.replace(bytes)) != 0)
-            result = report(name, strerror(error), ERROR_ACCESS_DENIED);
+            result = report(name, strerror(error), windows_error(error, name));
     }
     return result;
 }

@@ -12,19 +12,21 @@
 
 #include "reg_document.h"
 
-// The codes the Windows registry calls return for the same failures.
-enum {
-    ERROR_FILE_NOT_FOUND = 2,
-    ERROR_ACCESS_DENIED = 5,
-    ERROR_INVALID_PARAMETER = 87,
-    ERROR_MORE_DATA = 234,
-    ERROR_BADDB = 1009,
-    ERROR_KEY_DELETED = 1018,
-};
+// The codes the Windows registry calls return for the same failures, in a
+// namespace of their own so that they never meet <windows.h>'s names.
+namespace registry_error {
+constexpr long file_not_found = 2;
+constexpr long invalid_parameter = 87;
+constexpr long more_data = 234;
+constexpr long bad_db = 1009;  // a file that cannot be read
+constexpr long key_deleted = 1018;
+}  // namespace registry_error
 
 // Runs an operation on the file's document; a file not there yet is an
 // empty registry. The operation returns a code (0 for success) and says
-// whether it changed the document: only then is the file replaced.
+// whether it changed the document: only then is the file replaced. A file
+// that cannot be locked, read or replaced gives the Windows code closest to
+// the system's error (windows_error.h).
 long with_registry(bool for_change, const std::function<long(RegDocument &, bool &changed)> &operation);
 
 #endif

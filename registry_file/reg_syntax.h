@@ -11,8 +11,7 @@
 #include <string>
 #include <string_view>
 
-// The root keys a file may name; the registry stand-in's roots come first,
-// in the order of its RegistryRoot.
+// The root keys a file may name, in full.
 extern const char *const registry_roots[];
 enum { REGISTRY_ROOT_COUNT = 5 };
 

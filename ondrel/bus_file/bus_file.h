@@ -1,6 +1,7 @@
-// A bus file in memory: every line as it was read, and the functions and
-// directives those lines describe. The text format is the dump pciutils
-// writes with lspci -xxx and reads with lspci -F.
+// A bus file in memory, read from its text: every line as it was read, and
+// the functions and directives those lines describe. The text format is the
+// dump pciutils writes with lspci -xxx and reads with lspci -F. Changes are
+// in bus_file_update.h.
 #ifndef ONDREL_BUS_FILE_H
 #define ONDREL_BUS_FILE_H
 
@@ -49,13 +50,5 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
 
 // The function at 0000:bus:devfn, or null.
 BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn);
-
-// Stores the bytes in the function and in every data row that holds them,
-// adding lspci-style rows where the file gave none. offset + count <= CONFIG_SPACE_SIZE.
-void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, const uint8_t *data,
-                          unsigned count);
-
-// The file's bytes as they now stand.
-std::string bus_file_bytes(const BusFile &bus);
 
 #endif

@@ -2,7 +2,7 @@
 // other line of the file exactly as it was read.
 #include <stdio.h>
 
-#include "bus_file.h"
+#include "bus_file_update.h"
 
 namespace {
 

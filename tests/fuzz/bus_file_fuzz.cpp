@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bus_file.h"
+#include "bus_file_update.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "reg_document.h"
+#include "live_keys.h"
 #include "text_encoding.h"
 
 namespace {
@@ -35,22 +35,13 @@ std::string skipped_text(const RegDocument &doc)
     return text;
 }
 
-RegDocument read_back(const std::string &bytes)
-{
-    RegDocument doc;
-    size_t line = 0;
-    std::string what;
-    check(read_document(bytes, doc, &line, what));
-    return doc;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 4 || size < 4u + data[1] + data[2] + data[3])
         return 0;
-    const char *root = registry_roots[(data[0] & 0x7F) % 3];
+    const char *root = registry_roots[(data[0] & 0x7F) % REGISTRY_ROOT_COUNT];
     const char *text = (const char *)data + 4;
     std::string key_text(text, data[1]), name(text + data[1], data[2]),
         bytes(text + data[1] + data[2], data[3]);
@@ -85,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     set_string_value(doc, path, ansi_to_utf8(name), bytes);
 
     write_document(doc, written);
-    RegDocument stored = read_back(written);
+    RegDocument stored;
+    check(read_document(written, stored, &error_line, error));
     check(stored.form == doc.form && stored.wide == doc.wide);
     check(open_list || skipped_text(stored) == skipped);
     std::map<std::string, std::string> after = meaning(stored);

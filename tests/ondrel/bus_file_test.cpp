@@ -1,7 +1,7 @@
 // The bus file: what lspci writes reads in, what we write back lspci reads.
 #include <gtest/gtest.h>
 
-#include "bus_file.h"
+#include "bus_file_update.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // and that an edit changes only the lines it must.
 #include <gtest/gtest.h>
 
-#include "reg_document.h"
+#include "reg_edit.h"
 #include "text_encoding.h"
 
 namespace {
