@@ -21,27 +21,15 @@ rounds=${2:-50}
 processes=${3:-8}
 . "$(dirname "$0")/helpers.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=$top_dir/build/hardening/failures
-reg_case=$top_dir/tests/e2e/cases/tessaran/success
 registry=$work/registry.reg
 
 hex_of_string() { printf '%s\0' "$1" | od -An -tx1 -v | tr -d ' \n'; }
-
-# The registry of other programs and the host, without tessaran's keys.
-body() {
-    printf '; kept by other programs\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other Vendor\\Tool]\n'
-    printf '"Count"=dword:0000002a\n"Blob"=hex:01,02,03,\\\n  04,05\n"Quoted"="a \\"quoted\\" \\\\ path\\\\"\n\n'
-    tail -n +2 "$reg_case/registry.reg"
-    printf '\n[HKEY_CLASSES_ROOT\\.other]\n@="Other.File"\n'
-}
 
 round_registry() { # round
     {
         printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hardening\\Round %d Head]\n' "$1"
         printf '"Marker"="head of round %d"\n"Bytes"=hex:%02x,00,ff\n\n' "$1" $(( $1 % 256 ))
-        body
+        other_programs
         printf '\n[HKEY_CLASSES_ROOT\\Round %d.Tail]\n@="tail of round %d"\n' "$1" "$1"
     } | if [ $(( $1 % 2 )) = 1 ]; then sed 's/$/\r/'; else cat; fi
 }

@@ -21,9 +21,6 @@ runs=${2:-200}
 
 seed=${HARDENING_SEED:-$(( $(date +%s) % 32768 ))}
 RANDOM=$seed
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=$top_dir/build/hardening/failures
 echo "crash safety: seed $seed"
 
 hash_of() { md5sum < "$1" | cut -d' ' -f1; }
@@ -50,19 +47,11 @@ keep_failure() { # file what
 }
 
 # ---------------------------------------------------------------- tessaran
-reg_case=$top_dir/tests/e2e/cases/tessaran/success
 t=$work/tessaran
 mkdir -p "$t"
 cp -R "$reg_case/files/." "$t/"
 registry=$t/registry.reg
-{
-    printf 'REGEDIT4\r\n\r\n; kept by other programs\r\n'
-    printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other Vendor\\Tool]\r\n'
-    printf '"Count"=dword:0000002a\r\n"Blob"=hex:01,02,03,\\\r\n  04,05\r\n'
-    printf '"Quoted"="a \\"quoted\\" \\\\ path\\\\"\r\n\r\n'
-    tail -n +2 "$reg_case/registry.reg" | sed 's/$/\r/'
-    printf '\r\n[HKEY_CLASSES_ROOT\\.other]\r\n@="Other.File"\r\n'
-} > "$work/state.0"
+{ echo REGEDIT4; echo; other_programs; } | sed 's/$/\r/' > "$work/state.0"
 "$tools/registry_dump" "$work/state.0" > /dev/null
 
 # Every state of an uninterrupted run, in order.

@@ -13,16 +13,9 @@
 
 #include "driver_interface.h"
 #include "driver_release.h"
+#include "scratch_folder.h"
 
 namespace {
-
-std::string read_file(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
 
 SlotAddress slot(unsigned bus, unsigned device, unsigned function = 0)
 {
@@ -36,15 +29,11 @@ class FakeSysfs : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/sysfs_test.XXXXXX";
-        root = mkdtemp(pattern);
         mkdir((root + "/devices").c_str(), 0755);
         unsetenv("ONDREL_SIM");
         unsetenv("ONDREL_TRACE");
         setenv("ONDREL_SYSFS", root.c_str(), 1);
     }
-    void TearDown() override { system(("rm -rf '" + root + "'").c_str()); }
-
     std::string add_function(const char *name, const std::string &bytes)
     {
         std::string folder = root + "/devices/" + name;
@@ -53,7 +42,8 @@ class FakeSysfs : public ::testing::Test {
         return folder + "/config";
     }
 
-    std::string root;
+    ScratchFolder scratch;
+    std::string root = scratch.path;
 };
 
 TEST_F(FakeSysfs, ReadsWholeShortAndMissingFunctionsAsPciutilsDoes)
@@ -100,8 +90,8 @@ TEST_F(FakeSysfs, WritesOnlyTheGivenBytesOfTheRightFunction)
     ondrel_release(handle);
 
     card.replace(0x18, 4, std::string((const char *)data, 4));
-    EXPECT_EQ(read_file(card_path), card);
-    EXPECT_EQ(read_file(other_path), std::string(CONFIG_SPACE_SIZE, '\x33'));
+    EXPECT_EQ(file_text(card_path), card);
+    EXPECT_EQ(file_text(other_path), std::string(CONFIG_SPACE_SIZE, '\x33'));
 }
 
 TEST_F(FakeSysfs, OpenFailsWithTheSystemErrorWhenTheRootIsMissing)

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 
+#include "scratch_folder.h"
 #include "tessaran_platform.h"
 #include "text_encoding.h"
 
@@ -14,23 +14,10 @@ namespace {
 
 class RegistryFile : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/registry_test.XXXXXX";
-        folder = mkdtemp(pattern);
-        path = folder + "/registry.reg";
-        setenv("TESSARAN_REGISTRY", path.c_str(), 1);
-    }
-    void TearDown() override { system(("rm -rf '" + folder + "'").c_str()); }
+    void SetUp() override { setenv("TESSARAN_REGISTRY", path.c_str(), 1); }
 
     void write(const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
-    std::string read() const
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
+    std::string read() const { return file_text(path); }
     long set(RegistryRoot root, const char *key_name, const char *name, const std::string &bytes)
     {
         RegistryKey key;
@@ -41,10 +28,11 @@ class RegistryFile : public ::testing::Test {
         registry_close_key(key);
         return result;
     }
-    long query(const char *key_name, const char *name, std::string &bytes, uint32_t room = 256)
+    long query(const char *key_name, const char *name, std::string &bytes, uint32_t room = 256,
+               RegistryRoot root = ROOT_LOCAL_MACHINE)
     {
         RegistryKey key;
-        long result = registry_create_key(ROOT_LOCAL_MACHINE, key_name, &key);
+        long result = registry_create_key(root, key_name, &key);
         if (result != 0)
             return result;
         std::string buffer(room, '#');
@@ -55,7 +43,8 @@ class RegistryFile : public ::testing::Test {
         return result;
     }
 
-    std::string folder, path;
+    ScratchFolder scratch;
+    std::string folder = scratch.path, path = folder + "/registry.reg";
 };
 
 TEST_F(RegistryFile, KeepsUnrelatedKeysAndMatchesNamesWhateverTheirCase)
@@ -87,13 +76,9 @@ TEST_F(RegistryFile, StoresEveryByteAndReadsItBackExactly)
     };
     for (const std::string &value : values) {
         ASSERT_EQ(set(ROOT_CLASSES_ROOT, "VisualDSP.Kulvaspe", "", value), 0);
-        RegistryKey key;
-        ASSERT_EQ(registry_create_key(ROOT_CLASSES_ROOT, "VisualDSP.Kulvaspe", &key), 0);
-        std::string buffer(64, '#');
-        uint32_t size = 64;
-        EXPECT_EQ(registry_query_value(key, "", &buffer[0], &size), 0);
-        registry_close_key(key);
-        EXPECT_EQ(buffer.substr(0, size), value);
+        std::string bytes;
+        EXPECT_EQ(query("VisualDSP.Kulvaspe", "", bytes, 64, ROOT_CLASSES_ROOT), 0);
+        EXPECT_EQ(bytes, value);
     }
 }
 
@@ -148,12 +133,12 @@ TEST_F(RegistryFile, RefusesAFileReimportRefusesAndGoesOnPastALineItSkipsNamingT
 TEST_F(RegistryFile, ALinkToNothingOrToAFolderGetsAnErrorAndNothingWritten)
 {
     mkdir((folder + "/sub").c_str(), 0755);
-    const char *targets[] = { "missing.reg", "sub" };
-    for (const char *target : targets) {
+    const std::pair<const char *, long> targets[] = { { "missing.reg", 1921 }, { "sub", 5 } };
+    for (const auto &[target, code] : targets) {
         unlink(path.c_str());
         ASSERT_EQ(symlink(target, path.c_str()), 0);
         testing::internal::CaptureStderr();
-        EXPECT_NE(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), 0) << target;
+        EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K", "V", std::string("x\0", 2)), code) << target;
         EXPECT_NE(testing::internal::GetCapturedStderr().find(target), std::string::npos) << target;
         EXPECT_EQ(
             system(("test -z \"$(ls -A '" + folder + "/sub')\" && test ! -e '" + folder + "/missing.reg'")
@@ -181,26 +166,23 @@ TEST_F(RegistryFile, FailsWhenTheFileCannotBeWritten)
     setenv("TESSARAN_REGISTRY", (folder + "/missing/registry.reg").c_str(), 1);
     RegistryKey key;
     testing::internal::CaptureStderr();
-    EXPECT_NE(registry_create_key(ROOT_LOCAL_MACHINE, "K", &key), 0);
+    EXPECT_EQ(registry_create_key(ROOT_LOCAL_MACHINE, "K", &key), 3);  // ERROR_PATH_NOT_FOUND
     EXPECT_NE(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(FileCopy, ReplacesTheDestinationAndFailsWithoutSourceOrFolder)
 {
-    char pattern[] = "/tmp/copy_test.XXXXXX";
-    std::string folder = mkdtemp(pattern);
+    ScratchFolder scratch;
+    const std::string &folder = scratch.path;
     std::ofstream(folder + "/new.dll") << "new";
     mkdir((folder + "/system").c_str(), 0755);
     std::ofstream(folder + "/system/k.dll") << "old and longer";
 
     EXPECT_EQ(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "\\system\\\\k.dll").c_str()), 0);
-    std::ifstream copied(folder + "/system/k.dll");
-    std::string text((std::istreambuf_iterator<char>(copied)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "new");
+    EXPECT_EQ(file_text(folder + "/system/k.dll"), "new");
 
     EXPECT_EQ(copy_file_replacing((folder + "/absent.dll").c_str(), (folder + "/system/k.dll").c_str()), 2);
     EXPECT_EQ(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "/nosuch/k.dll").c_str()), 3);
-    system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace
