@@ -62,18 +62,21 @@ openssl x509 -noout -checkend 0 <<< "$leaf" > /dev/null || fail "the certificate
 eku=$(openssl x509 -noout -ext extendedKeyUsage <<< "$leaf" 2> /dev/null)
 [ -z "$eku" ] || grep -q 'Code Signing' <<< "$eku" ||
     fail "the certificate in ${pkcs12:-$cert} is not for code signing"
-[ -z "${SIGN_PASSWORD:-}" ] || use+=(-readpass -)
+# The password is read from standard input, which the signing below fills
+# (-readpass - is newer than Debian 12's osslsigncode; /dev/stdin is not).
+[ -z "${SIGN_PASSWORD:-}" ] || use+=(-readpass /dev/stdin)
 [ -z "$url" ] || use+=(-ts "$url")
 
 # Each signed beside its original; the originals are replaced only once
 # all are signed. The signing tool never writes over a file.
 rm -f "${@/%/.signed}"
 for f in "$@"; do
-    # -readpass - takes the password from this here-string, up to its newline.
-    if ! err=$(osslsigncode sign "${use[@]}" -h sha256 -time "$epoch" -in "$f" -out "$f.signed" \
-                   2>&1 > /dev/null <<< "${SIGN_PASSWORD:-}"); then
+    # The tool says why it failed on standard output or standard error,
+    # depending on its version, after or before OpenSSL's own error lines.
+    if ! out=$(osslsigncode sign "${use[@]}" -h sha256 -time "$epoch" -in "$f" -out "$f.signed" \
+                   2>&1 < <(printf %s "${SIGN_PASSWORD:-}")); then
         rm -f "${@/%/.signed}"
-        fail "osslsigncode could not sign ${f##*/}: $(grep -m 1 . <<< "$err")"
+        fail "osslsigncode could not sign ${f##*/}: $(grep -v -m 1 -e '^$' -e '^[0-9A-F]*:error:' <<< "$out")"
     fi
 done
 for f in "$@"; do
