@@ -12,13 +12,17 @@
 #include "hex_digit.h"
 #include "text_encoding.h"
 
-const char *const registry_roots[REGISTRY_ROOT_COUNT] = {
-    "HKEY_LOCAL_MACHINE", "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_USERS", "HKEY_CURRENT_CONFIG",
+// clang-format off
+const RegistryRootName registry_roots[REGISTRY_ROOT_COUNT] = {
+    { "HKEY_LOCAL_MACHINE",  "HKLM" },
+    { "HKEY_CLASSES_ROOT",   "HKCR" },
+    { "HKEY_CURRENT_USER",   "HKCU" },
+    { "HKEY_USERS",          "HKU"  },
+    { "HKEY_CURRENT_CONFIG", "HKCC" },
 };
+// clang-format on
 
 namespace {
-
-const char *const root_abbreviations[REGISTRY_ROOT_COUNT] = { "HKLM", "HKCR", "HKCU", "HKU", "HKCC" };
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -224,13 +228,13 @@ KeyLine read_key_line(std::string_view line, std::string &path, bool *deletion, 
     std::string_view inside = line.substr(open + *deletion, close - open - *deletion);
     size_t slash = std::min(inside.find('\\'), inside.size());
     std::string root = folded(inside.substr(0, slash));
-    const char *const *found = registry_roots + REGISTRY_ROOT_COUNT;
-    for (int r = 0; r < REGISTRY_ROOT_COUNT; r++)
-        if (root == registry_roots[r] || root == root_abbreviations[r])
-            found = registry_roots + r;
-    if (found == registry_roots + REGISTRY_ROOT_COUNT)
+    const char *full = nullptr;
+    for (const RegistryRootName &name : registry_roots)
+        if (root == name.full || root == name.abbreviation)
+            full = name.full;
+    if (!full)
         return key_fault(what, "unknown root key " + std::string(inside.substr(0, slash)), KEY_UNUSABLE);
-    path = *found;
+    path = full;
     std::string_view rest = inside.substr(std::min(slash + 1, inside.size()));
     if (!rest.empty() && rest[0] == '\\')
         return key_fault(what, "two backslashes after the root key", KEY_UNUSABLE);
@@ -242,7 +246,7 @@ KeyLine read_key_line(std::string_view line, std::string &path, bool *deletion, 
             return key_fault(what, "key name longer than 256 characters", KEY_UNUSABLE);
         path.append("\\").append(rest.substr(start, end - start));
     }
-    if (*deletion && path == *found)
+    if (*deletion && path == full)
         return key_fault(what, "deletion of a whole root key", KEY_UNUSABLE);
     return KEY_READ;
 }

@@ -11,8 +11,12 @@
 #include <string>
 #include <string_view>
 
-// The root keys a file may name, in full.
-extern const char *const registry_roots[];
+// The root keys a file may name: in full, or by the short name reg import
+// also takes.
+struct RegistryRootName {
+    const char *full, *abbreviation;
+};
+extern const RegistryRootName registry_roots[];
 enum { REGISTRY_ROOT_COUNT = 5 };
 
 enum LineKind { LINE_OTHER, LINE_KEY, LINE_VALUE };

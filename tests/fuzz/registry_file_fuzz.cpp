@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 4 || size < 4u + data[1] + data[2] + data[3])
         return 0;
-    const char *root = registry_roots[(data[0] & 0x7F) % REGISTRY_ROOT_COUNT];
+    const char *root = registry_roots[(data[0] & 0x7F) % REGISTRY_ROOT_COUNT].full;
     const char *text = (const char *)data + 4;
     std::string key_text(text, data[1]), name(text + data[1], data[2]),
         bytes(text + data[1] + data[2], data[3]);
