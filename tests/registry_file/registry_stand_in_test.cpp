@@ -147,12 +147,17 @@ TEST_F(RegistryFile, ALinkToNothingOrToAFolderGetsAnErrorAndNothingWritten)
     }
 }
 
-TEST_F(RegistryFile, RefusesNamesWithALineBreakAndLeavesTheFileReadable)
+// A line break would split a line of the file; an empty part in a key name the
+// registry refuses (two separators in a row, one at either end).
+TEST_F(RegistryFile, RefusesNamesWithALineBreakOrAnEmptyKeyNameAndLeavesTheFileReadable)
 {
     const std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"x\"\n\n";
     write(text);
-    EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K", "two\nlines", std::string("y\0", 2)), 87);
-    EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K\\two\nlines", "V", std::string("y\0", 2)), 87);
+    const std::pair<const char *, const char *> refused[] = {
+        { "K", "two\nlines" }, { "K\\two\nlines", "V" }, { "K\\\\B", "V" }, { "\\K", "V" }, { "K\\", "V" },
+    };
+    for (const auto &[key_name, name] : refused)
+        EXPECT_EQ(set(ROOT_LOCAL_MACHINE, key_name, name, std::string("y\0", 2)), 87) << key_name;
     EXPECT_EQ(read(), text);
     EXPECT_EQ(set(ROOT_LOCAL_MACHINE, "K", "cr\r", std::string("y\0", 2)), 0)
         << "a CR alone is no line break";
