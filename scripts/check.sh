@@ -35,6 +35,12 @@ for preset in linux asan; do
     ctest --preset "$preset" -j2
 done
 
+# Seeded faults: every one the tests must catch (tests/mutation/faults.txt).
+mutation_start=$SECONDS
+echo "== mutation"
+tests/mutation/run.sh linux
+echo "== mutation took $((SECONDS - mutation_start)) s"
+
 # Hardening, against the linux build: each fuzz target for a fixed time,
 # kills at random moments, concurrent runs on one registry, valgrind.
 hardening_start=$SECONDS

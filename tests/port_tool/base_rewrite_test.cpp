@@ -42,13 +42,18 @@ TEST_F(BaseRewrite, WritesPortBasePlusOneToTheLastCardAndListsItAgain)
     EXPECT_EQ(header_u32(table.records[0].header, 0x18), 0x301u);  // first card left as it was
 }
 
-TEST_F(BaseRewrite, AddsOneWithoutAligningAndWrapsAt32Bits)
+TEST_F(BaseRewrite, AddsOneWithoutAligningLowByteFirstAndWrapsAt32Bits)
 {
-    rewrite(0x341);
-    EXPECT_EQ(fake_bus.calls[1], "write 03:02.0 0x18 4 42 03 00 00");
-    fake_bus.calls.clear();
-    rewrite(0xFFFFFFFF);
-    EXPECT_EQ(fake_bus.calls[1], "write 03:02.0 0x18 4 00 00 00 00");
+    const std::pair<uint32_t, const char *> cases[] = {
+        { 0x341, "42 03 00 00" },
+        { 0x12345677, "78 56 34 12" },
+        { 0xFFFFFFFF, "00 00 00 00" },
+    };
+    for (const auto &[port_base, bytes] : cases) {
+        fake_bus.calls.clear();
+        rewrite(port_base);
+        EXPECT_EQ(fake_bus.calls[1], std::string("write 03:02.0 0x18 4 ") + bytes);
+    }
 }
 
 TEST_F(BaseRewrite, ACardThatLostItsVendorIsNotListedAgain)

@@ -49,6 +49,7 @@ TEST(ReadHex, MatchesTheWindowsLibraryOn32Bits)
         { "100000000", 0xFFFFFFFF },  // nine significant digits
         { "000000000341", 0x341 },    // leading zeros are not significant
         { "123456789abcdef0123", 0xFFFFFFFF },
+        { "10000000000000000", 0xFFFFFFFF },  // 2^64: too large, however many bits
         { "-1", 0xFFFFFFFF },
         { "-ffffffff", 1 },
         { "-100000000", 1 },  // overflow with a minus sign
