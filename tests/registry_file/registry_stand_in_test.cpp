@@ -180,11 +180,15 @@ TEST(FileCopy, ReplacesTheDestinationAndFailsWithoutSourceOrFolder)
     ScratchFolder scratch;
     const std::string &folder = scratch.path;
     std::ofstream(folder + "/new.dll") << "new";
+    chmod((folder + "/new.dll").c_str(), 0640);
     mkdir((folder + "/system").c_str(), 0755);
     std::ofstream(folder + "/system/k.dll") << "old and longer";
 
     EXPECT_EQ(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "\\system\\\\k.dll").c_str()), 0);
     EXPECT_EQ(file_text(folder + "/system/k.dll"), "new");
+    struct stat copied;
+    ASSERT_EQ(stat((folder + "/system/k.dll").c_str(), &copied), 0);
+    EXPECT_EQ(copied.st_mode & 07777, 0640u) << "the source's permissions, as CopyFileA keeps attributes";
 
     EXPECT_EQ(copy_file_replacing((folder + "/absent.dll").c_str(), (folder + "/system/k.dll").c_str()), 2);
     EXPECT_EQ(copy_file_replacing((folder + "/new.dll").c_str(), (folder + "/nosuch/k.dll").c_str()), 3);
