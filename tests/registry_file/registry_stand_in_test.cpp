@@ -90,6 +90,38 @@ TEST_F(RegistryFile, ReportsMissingAndOversizedValues)
     EXPECT_NE(query("K", "Long", bytes, 10), 0);  // 11 bytes with the terminator
     EXPECT_EQ(query("K", "Long", bytes, 11), 0);
     EXPECT_EQ(bytes, std::string("0123456789", 11));
+
+    RegistryKey key;  // no buffer: the size alone, as RegQueryValueExA gives it
+    ASSERT_EQ(registry_create_key(ROOT_LOCAL_MACHINE, "K", &key), 0);
+    uint32_t size = 0;
+    EXPECT_EQ(registry_query_value(key, "Long", nullptr, &size), 0);
+    EXPECT_EQ(size, 11u);
+    registry_close_key(key);
+}
+
+// Names cross as ANSI bytes (code page 1252), as through the calls ending in A.
+TEST_F(RegistryFile, NamesAreAnsiBytes)
+{
+    ASSERT_EQ(set(ROOT_LOCAL_MACHINE, "Caf\xE9", "Ren\xE9", std::string("x\0", 2)), 0);
+    EXPECT_EQ(read(), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Caf\xE9]\n\"Ren\xE9\"=\"x\"\n");
+    std::string bytes;
+    ASSERT_EQ(query("Caf\xE9", "Ren\xE9", bytes), 0);
+    EXPECT_EQ(bytes, std::string("x\0", 2));
+}
+
+// A key someone took out of the file after it was opened is gone, as in the
+// registry: its handle sets and reads nothing, and the file stays as it is.
+TEST_F(RegistryFile, AKeyDeletedMeanwhileTakesNoValue)
+{
+    RegistryKey key;
+    ASSERT_EQ(registry_create_key(ROOT_LOCAL_MACHINE, "K", &key), 0);
+    write("REGEDIT4\r\n\r\n");
+    EXPECT_EQ(registry_set_string(key, "V", "x", 2), 1018);  // ERROR_KEY_DELETED
+    char buffer[8];
+    uint32_t size = sizeof buffer;
+    EXPECT_EQ(registry_query_value(key, "V", buffer, &size), 1018);
+    registry_close_key(key);
+    EXPECT_EQ(read(), "REGEDIT4\r\n\r\n");
 }
 
 TEST_F(RegistryFile, RefusesAFileReimportRefusesAndGoesOnPastALineItSkipsNamingTheLine)
