@@ -71,6 +71,7 @@ echo "== package"
 zip=velmorix-tessaran-$version-win32.zip
 cmake --build build/win32 --target package_zip > /dev/null
 tests/windows/check_package.sh "build/win32/$zip" build/win32/bin
+tests/windows/check_readme_txt.sh "build/win32/$zip" "$version" tests/e2e
 sums=$(cd build/win32 && sha256sum --strict -c SHA256SUMS) && echo "$sums"
 [ "$sums" = "$zip: OK" ] || { echo "FAIL: SHA256SUMS does not cover just $zip"; exit 1; }
 echo "== win32 again, in a clean folder: the same bytes"
