@@ -37,17 +37,8 @@ exported_names() { # file
     "$objdump" -p "$1" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/ s/^\t\[ *[0-9]*\] //p' | sort
 }
 
-# The list of a DLL's allowed names, found whatever the case of its name.
-list_of() { # dll
-    find "$lists" -maxdepth 1 -iname "$1.txt" | head -1
-}
-
-listed() { # list-file
+listed() { # list-file: its names, sorted
     grep -v '^#' "$1" | sort
-}
-
-header_field() { # file field
-    "$objdump" -p "$1" | awk -v field="$2" '$1 == field { print $2 }'
 }
 
 words() { tr ' ' '\n' <<< "$1" | sort; }
@@ -63,18 +54,19 @@ check_program() { # name extra-allowed-dll
 }
 
 check_loads_on_windows_2000() { # name
-    local file=$bin/$1 dll list name major minor
+    local file=$bin/$1 dll list name subsystem
     [ -f "$file" ] || return
     for dll in $(imported_dlls "$file"); do
-        list=$(list_of "$dll")
+        list=$(find "$lists" -maxdepth 1 -iname "$dll.txt")
         [ -n "$list" ] || { fail "$1 imports from $dll, which has no list in $lists"; continue; }
         for name in $(comm -23 <(imported_names "$file" "$dll") <(listed "$list")); do
             fail "$1 imports $name from $dll, not on $list"
         done
     done
-    major=$(header_field "$file" MajorSubsystemVersion) minor=$(header_field "$file" MinorSubsystemVersion)
-    [ $((major * 100 + minor)) -le 500 ] \
-        || fail "$1: MajorSubsystemVersion/MinorSubsystemVersion $major.$(printf %02d "$minor"), above Windows 2000's 5.00"
+    subsystem=$("$objdump" -p "$file" | awk '$1 == "MajorSubsystemVersion" { major = $2 }
+        $1 == "MinorSubsystemVersion" { minor = $2 } END { printf "%d.%02d", major, minor }')
+    [ "${subsystem/./}" -le 500 ] \
+        || fail "$1: MajorSubsystemVersion/MinorSubsystemVersion $subsystem, above Windows 2000's 5.00"
 }
 
 check_program velmorix.exe ondrel.dll
