@@ -60,7 +60,7 @@ for preset in win32 win64; do
     build_preset "$preset"
 done
 echo "== import tables"
-tests/windows/check_imports.sh i686-w64-mingw32-objdump pei-i386 build/win32/bin
+tests/windows/check_imports.sh --windows-2000 i686-w64-mingw32-objdump pei-i386 build/win32/bin
 tests/windows/check_imports.sh x86_64-w64-mingw32-objdump pei-x86-64 build/win64/bin
 echo "== manifest and version resources"
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
