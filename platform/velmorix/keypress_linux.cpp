@@ -94,16 +94,14 @@ void velmorix_wait_key(void)
         if (previous[i].sa_handler != SIG_IGN)
             catch_signal(SIGNALS[i]);
     }
-    bool raw = tcsetattr(tty, TCSAFLUSH, &raw_mode) == 0;
-    if (raw)
+    if (tcsetattr(tty, TCSAFLUSH, &raw_mode) == 0)
         read_one_key(tty);
 
     // Settings and dispositions go back together: no handler may take raw
     // mode again in between. A signal that came meanwhile acts afterwards.
     sigset_t ours = all_of_them(), before;
     sigprocmask(SIG_BLOCK, &ours, &before);
-    if (raw)
-        tcsetattr(tty, TCSAFLUSH, &saved_mode);
+    tcsetattr(tty, TCSAFLUSH, &saved_mode);
     for (int i = 0; i < SIGNAL_COUNT; i++)
         sigaction(SIGNALS[i], &previous[i], nullptr);
     sigprocmask(SIG_SETMASK, &before, nullptr);
