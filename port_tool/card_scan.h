@@ -1,6 +1,6 @@
-// The cards found on the bus, for the whole run.
-#ifndef VELMORIX_CARD_TABLE_H
-#define VELMORIX_CARD_TABLE_H
+// The cards found on the bus, for the whole run, and the scan that finds them.
+#ifndef VELMORIX_CARD_SCAN_H
+#define VELMORIX_CARD_SCAN_H
 
 #include <stdint.h>
 
