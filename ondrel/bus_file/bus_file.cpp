@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <vector>
 
 #include "bus_file.h"
 

@@ -9,8 +9,8 @@
 
 #include <stdint.h>
 
+#include <deque>
 #include <string>
-#include <vector>
 
 #include "bus_line.h"
 #include "pci_config_space.h"
@@ -23,8 +23,8 @@ struct BusFunction {
 };
 
 struct BusFile {
-    std::string text;                    // the file's bytes as they now stand
-    std::vector<BusFunction> functions;  // in address order
+    std::string text;                   // the file's bytes as they now stand
+    std::deque<BusFunction> functions;  // in address order; grows without copying, as lines are read
     bool has_open_error;
     uint32_t open_error;
     bool bios_absent;

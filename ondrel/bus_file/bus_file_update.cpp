@@ -1,6 +1,7 @@
 // Changes a function's bytes and the lines that hold them, leaving every
-// other line of the file exactly as it was read: the text is copied once,
-// with the function's block rewritten on the way.
+// other line of the file exactly as it was read: the function's header and
+// block are written anew and put in place of the old ones, so that a change
+// costs what the block takes, not the file.
 #include <stdio.h>
 #include <string.h>
 
@@ -93,9 +94,8 @@ void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, 
     }
     memcpy(config + offset, data, count);
 
-    std::string out;
-    out.reserve(text.size() + added.count * 64);
-    out.append(text, 0, start);
+    // The header comes along, so that a row added after it sees its line end.
+    std::string out(text, function.header, start - function.header);
     if (last_row_end == start)
         add_rows(out, added, CONFIG_SPACE_SIZE);
     size_t pos = start;
@@ -117,14 +117,13 @@ void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, 
         if (line.is_row && line.span.end == last_row_end)
             add_rows(out, added, CONFIG_SPACE_SIZE);
     }
-    out.append(text, pos, std::string::npos);
 
-    // The functions after this one moved by what its block gained.
-    size_t header = function.header;
+    // The functions after this one move by what its block gained.
+    size_t header = function.header, old_size = pos - header;
+    bus.text.replace(header, old_size, out);
     for (BusFunction &f : bus.functions)
         if (f.header > header)
-            f.header += out.size() - text.size();
-    bus.text = std::move(out);
+            f.header += out.size() - old_size;
 }
 
-std::string bus_file_bytes(const BusFile &bus) { return bus.text; }
+const std::string &bus_file_bytes(const BusFile &bus) { return bus.text; }
