@@ -11,6 +11,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
+# The programs must load on Windows 2000 SP4: the headers declare nothing
+# newer, so a later API is a compile error here rather than a missing entry
+# point on a user's machine.
+set(CMAKE_C_FLAGS_INIT   "-D_WIN32_WINNT=0x0500 -DWINVER=0x0500")
+set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=0x0500 -DWINVER=0x0500")
+
 # The programs must start on a bare Windows: the compiler's own runtime
 # (libgcc, libstdc++, winpthread) goes into each binary, so that only
 # system DLLs and ondrel.dll are imported.

@@ -26,9 +26,18 @@ struct SlotAddress {
 };
 static_assert(sizeof(SlotAddress) == 8, "the library expects an 8-byte slot address");
 
-// Filled by UniDrv_PCI_GetStatus; velmorix never looks inside.
+// Filled by UniDrv_PCI_GetStatus; velmorix never looks inside. Its layout
+// and size are the card maker's: the stand-in fills the 16 bytes below, and
+// a real library may fill more, so callers pass a PciStatusRoom.
 struct PciStatus {
     uint32_t words[4];
+};
+
+// Room for a status record larger than ours, so that no library writes past it.
+enum { PCI_STATUS_ROOM = 256 };
+union PciStatusRoom {
+    uint8_t room[PCI_STATUS_ROOM];  // first, so that "= {}" zeroes all of it
+    PciStatus record;
 };
 
 // Read fills config with the function's CONFIG_SPACE_SIZE bytes, nonzero when

@@ -30,7 +30,9 @@ int lookup_install_path(char path[INSTALL_PATH_SIZE])
     uint32_t size = INSTALL_PATH_SIZE;
     long result = registry_query_value(key, install_path_value, path, &size);
     registry_close_key(key);
-    if (result != 0 || size > INSTALL_PATH_SIZE || terminate_value(path, size) != 0) {
+    // An empty value names no folder: treat it as missing, or the paths built
+    // from it would point at the root of the current drive.
+    if (result != 0 || size > INSTALL_PATH_SIZE || terminate_value(path, size) != 0 || path[0] == '\0') {
         printf("ERROR: Can't find registry data %s\n", install_path_value);
         return -1;
     }

@@ -11,7 +11,8 @@ enum { INSTALL_PATH_SIZE = 256 };
 #define HOST_KEY "SOFTWARE\\Analog Devices\\VisualDSP++ 4.0"
 
 // Fills path with the host's "Install Path" registry value, terminated.
-// 0 on success; -1 after printing why not.
+// 0 on success; -1 after printing why not, also when the value is empty
+// (no bytes, or a NUL first, whatever its type).
 int lookup_install_path(char path[INSTALL_PATH_SIZE]);
 
 // Nonzero when the path ends in a folder separator.

@@ -49,7 +49,7 @@ int sim_read(void *state, unsigned bus_number, unsigned devfn, uint8_t *config)
     const BusFunction *function = find_function(bus->file, bus_number, devfn);
     if (!function || function->read_fails)
         return 1;
-    memcpy(config, function->config, CONFIG_SPACE_SIZE);
+    function_config(bus->file, *function, config);
     return 0;
 }
 

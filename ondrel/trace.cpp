@@ -1,4 +1,4 @@
-// Trace lines, byte for byte as the README shows them.
+// Trace lines, byte for byte as docs/driver-library-stand-in.md shows them.
 #include <stdio.h>
 
 #include <string>

@@ -1,5 +1,7 @@
 // The call trace: one line per library call, appended to the file that
-// ONDREL_TRACE names, on disk before the call returns.
+// ONDREL_TRACE names and closed before the call returns, so that a crash
+// of the process afterwards loses no line (a power loss may: it is not
+// flushed to disk).
 #ifndef ONDREL_TRACE_H
 #define ONDREL_TRACE_H
 

@@ -6,8 +6,8 @@
 
 RewriteResult rewrite_base_address(UniDrvHandle handle, CardTable &table, uint32_t port_base)
 {
-    PciStatus status;
-    if (UniDrv_PCI_GetStatus(handle, &status) != 0) {
+    PciStatusRoom status = {};
+    if (UniDrv_PCI_GetStatus(handle, &status.record) != 0) {
         printf("\n*** PCI BIOS not present!");
         return PCI_BIOS_ABSENT;
     }

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "card_table.h"
+#include "card_scan.h"
 
 enum RewriteResult {
     REWRITE_DONE,

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "card_table.h"
+#include "card_scan.h"
 
 // Prints one card's block: bus, slot, IDs, base address registers and
 // interrupt line. Prints nothing for a header without the card's vendor ID.

@@ -1,7 +1,7 @@
 // The scan of the bus for cards, into the card table.
 #include <string.h>
 
-#include "card_table.h"
+#include "card_scan.h"
 
 static bool is_card(const uint8_t *header)
 {

@@ -4,7 +4,7 @@
 
 #include "base_rewrite.h"
 #include "card_listing.h"
-#include "card_table.h"
+#include "card_scan.h"
 #include "port_base.h"
 #include "usage_screen.h"
 #include "velmorix_platform.h"

@@ -57,13 +57,13 @@ bool decode(const std::string &bytes, RegDocument &doc, size_t *fault_line, std:
 }
 
 // The lines; a line with a NUL is two, the text before it without a line
-// end, and from the NUL on, where reg import stops reading: end_line.
+// end, and from the NUL on, where reg import stops reading: first_unread_line.
 void split_lines(RegDocument &doc)
 {
     const char *text = doc.text.data();
     size_t size = doc.text.size(), start = 0, nul = doc.text.find('\0');
     doc.lines.reserve(std::count(text, text + size, '\n') + EDIT_ROOM_LINES);
-    doc.end_line = NO_BLOCK;
+    doc.first_unread_line = NO_BLOCK;
     while (start < size) {
         size_t end = start;
         while (end < size && text[end] != '\n' && text[end] != '\r')
@@ -72,7 +72,7 @@ void split_lines(RegDocument &doc)
         if (nul >= start && nul < end) {
             line.length = (uint32_t)(nul - start);
             doc.lines.push_back(line);
-            doc.end_line = (uint32_t)doc.lines.size();
+            doc.first_unread_line = (uint32_t)doc.lines.size();
             line.start = (uint32_t)nul, line.length = (uint32_t)(end - nul);
         }
         if (end == size)
@@ -85,7 +85,7 @@ void split_lines(RegDocument &doc)
     }
     if (doc.lines.empty())
         doc.lines.push_back({ 0, 0, 0, ROLE_OTHER });
-    doc.end_line = std::min(doc.end_line, (uint32_t)doc.lines.size());
+    doc.first_unread_line = std::min(doc.first_unread_line, (uint32_t)doc.lines.size());
 }
 
 bool read_header(RegDocument &doc, size_t *fault_line, std::string &what)
@@ -140,7 +140,7 @@ void read_lines(RegDocument &doc)
     value.continues = false;
     uint32_t value_line = 0;  // the first line of the value being read
     std::string path, what;
-    for (uint32_t n = 1; n < doc.end_line; n++) {
+    for (uint32_t n = 1; n < doc.first_unread_line; n++) {
         std::string_view text = line_text(doc, n);
         RegLine &line = doc.lines[n];
         bool skipped = false, deletion = false;
@@ -150,8 +150,8 @@ void read_lines(RegDocument &doc)
                 skip_lines(doc, value_line, n, what);
                 continue;
             }
-            line.role = skipped ? ROLE_OTHER : ROLE_MORE;
-            doc.open_list = skipped ? doc.open_list : n;
+            line.role = skipped ? ROLE_OTHER : ROLE_HEX_CONTINUATION;
+            doc.unfinished_list_line = skipped ? doc.unfinished_list_line : n;
             if (!value.continues)
                 end_value(doc, value, value_line, n);
         } else if (line_kind(text) == LINE_KEY) {
@@ -172,7 +172,7 @@ void read_lines(RegDocument &doc)
                 continue;
             }
             line.role = ROLE_VALUE;
-            value_line = doc.open_list = n;
+            value_line = doc.unfinished_list_line = n;
             if (!value.continues)
                 end_value(doc, value, n, n);
         } else {
@@ -181,12 +181,12 @@ void read_lines(RegDocument &doc)
                 skip_lines(doc, n, n, "neither a key, a value nor a comment");
         }
     }
-    if (value.continues)
-        end_value(doc, value, value_line, doc.open_list);  // a hex list the file ends within ends with it
+    if (value.continues)  // a hex list the file ends within ends with it
+        end_value(doc, value, value_line, doc.unfinished_list_line);
     else
-        doc.open_list = NO_BLOCK;
-    if (doc.end_line < doc.lines.size())
-        skip(doc, doc.end_line, (uint32_t)doc.lines.size() - 1, doc.end_line,
+        doc.unfinished_list_line = NO_BLOCK;
+    if (doc.first_unread_line < doc.lines.size())
+        skip(doc, doc.first_unread_line, (uint32_t)doc.lines.size() - 1, doc.first_unread_line,
              "NUL character, after which reg import reads nothing; the rest of the file ignored");
 }
 
@@ -228,8 +228,8 @@ bool read_document(const std::string &bytes, RegDocument &doc, size_t *fault_lin
     doc.form = REGEDIT4_FORM;
     doc.wide = false;
     doc.newline = 1;
-    doc.open_list = NO_BLOCK;
-    doc.end_line = 0;
+    doc.unfinished_list_line = NO_BLOCK;
+    doc.first_unread_line = 0;
     doc.skipped.clear();
     doc.text.clear();
     doc.lines.clear();
@@ -262,7 +262,7 @@ void write_document(const RegDocument &doc, std::string &out)
     if (doc.wide)
         out = "\xFF\xFE";
     for (uint32_t n = 0; n < doc.lines.size(); n++) {
-        if (doc.lines[n].role == ROLE_GONE)
+        if (doc.lines[n].role == ROLE_REMOVED)
             continue;
         std::string_view text = line_text(doc, n), end = line_ends[doc.lines[n].end];
         if (doc.wide) {

@@ -25,8 +25,8 @@ enum LineRole : uint8_t {
     ROLE_KEY,       // [KEY]: starts a block of the key
     ROLE_DELETION,  // [-KEY], or a key reg import cannot open: starts a block whose values nobody reads
     ROLE_VALUE,     // a value's first line
-    ROLE_MORE,      // a hex list's continuation
-    ROLE_GONE,      // taken out by an edit: not written
+    ROLE_HEX_CONTINUATION,  // a hex list's continuation
+    ROLE_REMOVED,           // taken out by an edit: not written
 };
 
 struct RegLine {
@@ -58,8 +58,8 @@ struct RegDocument {
     std::vector<uint32_t> previous_block;  // per block: the one before of the same key, or NO_BLOCK
     std::unordered_map<std::string, uint32_t> last_block;  // folded key path: its last block
     std::unordered_map<std::string, uint32_t> deleted_at;  // folded key path: line of its last [-KEY]
-    uint32_t open_list = NO_BLOCK;                         // the last line of a hex list the file ends within
-    uint32_t end_line = 0;  // reg import reads no further: the text from a NUL on, else lines.size()
+    uint32_t unfinished_list_line = NO_BLOCK;              // the last line of a hex list the file ends within
+    uint32_t first_unread_line = 0;  // reg import reads no further: the text from a NUL on, else lines.size()
     std::vector<SkippedLines> skipped;
 };
 

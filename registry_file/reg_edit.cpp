@@ -35,7 +35,7 @@ void read_whole_value(const RegDocument &doc, uint32_t line, FoundValue &found)
     found.line = found.last = line;
     read_value_line(line_text(doc, line), found.value, what);
     for (uint32_t n = line + 1; found.value.continues && n < doc.lines.size(); n++) {
-        if (doc.lines[n].role == ROLE_MORE) {
+        if (doc.lines[n].role == ROLE_HEX_CONTINUATION) {
             read_hex_continuation(line_text(doc, n), found.value, &skipped, what);
             found.last = n;
         }
@@ -81,15 +81,15 @@ void set_line_text(RegDocument &doc, uint32_t line, const std::string &text)
 // list the file ended within would take the line in: its backslash goes.
 void insert_line(RegDocument &doc, uint32_t at, const std::string &text, LineRole role)
 {
-    if (doc.open_list != NO_BLOCK && at > doc.open_list) {
+    if (doc.unfinished_list_line != NO_BLOCK && at > doc.unfinished_list_line) {
         // The list's first backslash after its name (a comment may hold more).
-        std::string_view list = line_text(doc, doc.open_list);
+        std::string_view list = line_text(doc, doc.unfinished_list_line);
         ValueLine value;
         std::string what;
         size_t data_at =
             line_kind(list) == LINE_VALUE && read_value_line(list, value, what) ? value.data_at : 0;
-        set_line_text(doc, doc.open_list, std::string(list.substr(0, list.find('\\', data_at))));
-        doc.open_list = NO_BLOCK;
+        set_line_text(doc, doc.unfinished_list_line, std::string(list.substr(0, list.find('\\', data_at))));
+        doc.unfinished_list_line = NO_BLOCK;
     }
     if (at > 0 && doc.lines[at - 1].end == 0)
         doc.lines[at - 1].end = doc.newline;  // it was the last line, without a line end
@@ -98,16 +98,16 @@ void insert_line(RegDocument &doc, uint32_t at, const std::string &text, LineRol
         line += line >= at;
     for (auto &deletion : doc.deleted_at)
         deletion.second += deletion.second >= at;
-    doc.end_line += doc.end_line >= at;
+    doc.first_unread_line += doc.first_unread_line >= at;
 }
 
 uint32_t append_block(RegDocument &doc, const std::string &path)
 {
     if (doc.lines.empty())
         insert_line(doc, 0, form_headers[doc.form], ROLE_OTHER);
-    if (doc.lines[doc.end_line - 1].length != 0)
-        insert_line(doc, doc.end_line, "", ROLE_OTHER);
-    uint32_t line = doc.end_line;  // where reg import still reads
+    if (doc.lines[doc.first_unread_line - 1].length != 0)
+        insert_line(doc, doc.first_unread_line, "", ROLE_OTHER);
+    uint32_t line = doc.first_unread_line;  // where reg import still reads
     insert_line(doc, line, "[" + path + "]", ROLE_KEY);
     add_block(doc, line, key_index(path), false);
     return (uint32_t)doc.block_line.size() - 1;
@@ -213,10 +213,10 @@ bool set_string_value(RegDocument &doc, const std::string &path, const std::stri
         set_line_text(doc, found.line,
                       std::string(line_text(doc, found.line).substr(0, now.data_at)) + data_text);
         for (uint32_t n = found.line + 1; n <= found.last; n++)
-            if (doc.lines[n].role == ROLE_MORE)
-                doc.lines[n].role = ROLE_GONE;
-        if (doc.open_list >= found.line && doc.open_list <= found.last)
-            doc.open_list = NO_BLOCK;  // the list is gone with its value
+            if (doc.lines[n].role == ROLE_HEX_CONTINUATION)
+                doc.lines[n].role = ROLE_REMOVED;
+        if (doc.unfinished_list_line >= found.line && doc.unfinished_list_line <= found.last)
+            doc.unfinished_list_line = NO_BLOCK;  // the list is gone with its value
         return true;
     }
     uint32_t block = live_block(doc, key_index(path));
@@ -224,7 +224,7 @@ bool set_string_value(RegDocument &doc, const std::string &path, const std::stri
         block = append_block(doc, path);
     uint32_t at = doc.block_line[block] + 1;
     for (uint32_t n = at; n < block_end(doc, block); n++)
-        if (doc.lines[n].role == ROLE_VALUE || doc.lines[n].role == ROLE_MORE)
+        if (doc.lines[n].role == ROLE_VALUE || doc.lines[n].role == ROLE_HEX_CONTINUATION)
             at = n + 1;
     insert_line(doc, at, (name.empty() ? std::string("@") : quoted_text(name)) + "=" + data_text, ROLE_VALUE);
     return true;

@@ -66,7 +66,7 @@ for preset in win32 win64; do
     build_preset "$preset"
 done
 echo "== import tables"
-tests/windows/check_imports.sh i686-w64-mingw32-objdump pei-i386 build/win32/bin
+tests/windows/check_imports.sh --windows-2000 i686-w64-mingw32-objdump pei-i386 build/win32/bin
 tests/windows/check_imports.sh x86_64-w64-mingw32-objdump pei-x86-64 build/win64/bin
 echo "== manifest and version resources"
 version=$(sed -n 's/^project(.* VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
@@ -77,6 +77,7 @@ echo "== package"
 zip=velmorix-tessaran-$version-win32.zip
 cmake --build build/win32 --target package_zip > /dev/null
 tests/windows/check_package.sh "build/win32/$zip" build/win32/bin
+tests/windows/check_readme_txt.sh "build/win32/$zip" "$version" tests/e2e
 sums=$(cd build/win32 && sha256sum --strict -c SHA256SUMS) && echo "$sums"
 [ "$sums" = "$zip: OK" ] || { echo "FAIL: SHA256SUMS does not cover just $zip"; exit 1; }
 echo "== win32 again, in a clean folder: the same bytes"

@@ -35,8 +35,9 @@ class LockedFile {
     // Replaces the held file's contents: a temporary file beside the target,
     // written, flushed, given the file's mode, renamed over the target, and
     // the folder flushed so that the rename survives a power loss. Returns
-    // 0, or an errno value: the target is then as it was, or, when only the
-    // folder flush failed, holds the new contents, which may not survive.
+    // 0 once the rename is made, or an errno value with the target as it
+    // was. A folder that cannot be flushed after the rename is one warning
+    // line on standard error, naming the folder and why; the call succeeds.
     int replace(const std::string &bytes) const;
 
   private:

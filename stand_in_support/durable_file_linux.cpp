@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/file.h>
@@ -97,15 +98,20 @@ bool write_all(int fd, const std::string &bytes)
     return true;
 }
 
-// The rename itself is on disk only once the folder is.
-int sync_folder(const std::string &path)
+// The rename itself is on disk only once the folder is. By now the change
+// is made and every later read sees it, so a folder that cannot be flushed
+// is a warning: calling the change failed would make callers keep old
+// contents that no file holds any more.
+void sync_folder(const std::string &path)
 {
-    int fd = open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int error = fsync(fd) == 0 ? 0 : errno;
-    close(fd);
-    return error;
+    std::string folder = folder_of(path);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int error = fd < 0 ? errno : fsync(fd) == 0 ? 0 : errno;
+    if (fd >= 0)
+        close(fd);
+    if (error != 0)
+        fprintf(stderr, "%s: warning: %s: folder not flushed, the change may not survive a power loss: %s\n",
+                program_invocation_short_name, folder.c_str(), strerror(error));
 }
 
 // Opens and locks target. Another run may rename a new file over it between
@@ -198,7 +204,8 @@ int write_durably(const std::string &path, const std::string &bytes, mode_t mode
         unlink(name.data());
         return error;
     }
-    return sync_folder(path);
+    sync_folder(path);
+    return 0;
 }
 
 int read_regular_file(const std::string &path, std::string &bytes, mode_t *mode)

@@ -45,12 +45,21 @@ read_or_fail() { # what file openssl-command...: the command's output, or one li
     shift 2
     out=$("$@" -passin env:VT_SIGN_PASSWORD 2>&1 > /dev/null) || {
         grep -qi 'mac verify\|bad decrypt' <<< "$out" && fail "wrong password for $file"
+        grep -qi 'unable to load provider legacy' <<< "$out" &&
+            fail "$file needs OpenSSL's legacy provider, which cannot be loaded here"
         fail "$file is not $what"
     }
     "$@" -passin env:VT_SIGN_PASSWORD 2> /dev/null
 }
 if [ -n "$pkcs12" ]; then
-    leaf=$(read_or_fail "a PKCS#12 file" "$pkcs12" openssl pkcs12 -legacy -in "$pkcs12" -nokeys -clcerts)
+    # A file OpenSSL 3 writes reads as it is; an older one (RC2) needs the
+    # legacy provider, which not every OpenSSL 3 can load and OpenSSL 1.1
+    # has no option for: asked for only when the plain read fails, and not
+    # for a wrong password, which the plain read already names.
+    p12=(openssl pkcs12 -in "$pkcs12" -nokeys -clcerts)
+    out=$("${p12[@]}" -passin env:VT_SIGN_PASSWORD 2>&1 > /dev/null) ||
+        grep -qi 'mac verify' <<< "$out" || p12+=(-legacy)
+    leaf=$(read_or_fail "a PKCS#12 file" "$pkcs12" "${p12[@]}")
 else
     leaf=$(openssl x509 -in "$cert" 2> /dev/null) || fail "$cert is not a PEM certificate"
     key_pub=$(read_or_fail "a PEM private key" "$key" openssl pkey -in "$key" -pubout)

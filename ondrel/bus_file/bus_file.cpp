@@ -1,9 +1,13 @@
 // Reads a bus file: header lines start functions, data rows fill them, a
 // blank line ends them, "# sim:" lines are directives, the rest is ignored.
+// A function's bytes stay in its rows' text, read again when asked for.
 #include <string.h>
 
+#include <algorithm>
+#include <tuple>
+#include <vector>
+
 #include "bus_file.h"
-#include "hex_digit.h"
 
 namespace {
 
@@ -27,156 +31,68 @@ const Directive directive_table[] = {
 };
 // clang-format on
 
-struct FunctionAddress {
-    unsigned bus, slot, function;
-};
-
 struct ParseState {
     BusFile *bus;
-    BusFunction *current;  // null outside a function block
+    size_t line;       // 0-based number of the line being read
+    bool in_function;  // false outside a function block
     std::vector<FunctionAddress> read_fails, write_ignored;
     BusFileFault *fault;
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-// Hex digits from pos on: how many (at most max_digits + 1, so that a caller
-// can tell "too long"), with their value in *value.
-size_t read_hex(const std::string &text, size_t pos, size_t max_digits, uint32_t *value)
+bool fail(ParseState &state, const std::string &what)
 {
-    size_t n = 0;
-    uint32_t v = 0;
-    while (pos + n < text.size() && hex_digit(text[pos + n]) >= 0 && n <= max_digits) {
-        v = v << 4 | (uint32_t)hex_digit(text[pos + n]);
-        n++;
-    }
-    *value = v;
-    return n;
-}
-
-// "BB:SS.F" at pos: the digits' shape only; the ranges are checked apart.
-bool read_slot_text(const std::string &text, size_t pos, FunctionAddress *address)
-{
-    if (text.size() < pos + 7)
-        return false;
-    const char *p = text.c_str() + pos;
-    if (hex_digit(p[0]) < 0 || hex_digit(p[1]) < 0 || p[2] != ':' || hex_digit(p[3]) < 0 ||
-        hex_digit(p[4]) < 0 || p[5] != '.' || p[6] < '0' || p[6] > '9')
-        return false;
-    address->bus = (unsigned)(hex_digit(p[0]) << 4 | hex_digit(p[1]));
-    address->slot = (unsigned)(hex_digit(p[3]) << 4 | hex_digit(p[4]));
-    address->function = (unsigned)(p[6] - '0');
-    return true;
-}
-
-bool slot_in_range(const FunctionAddress &a) { return a.slot < 32 && a.function < 8; }
-
-bool ends_word(const std::string &text, size_t pos) { return pos == text.size() || is_blank(text[pos]); }
-
-// "BB:SS.F text" or "DDDD:BB:SS.F text".
-bool read_header(const std::string &text, unsigned *domain, FunctionAddress *address)
-{
-    if (read_slot_text(text, 0, address) && ends_word(text, 7)) {
-        *domain = 0;
-        return true;
-    }
-    uint32_t value;
-    size_t digits = read_hex(text, 0, 8, &value);
-    if (digits == 0 || digits > 8 || digits >= text.size() || text[digits] != ':')
-        return false;
-    if (!read_slot_text(text, digits + 1, address) || !ends_word(text, digits + 8))
-        return false;
-    *domain = value;
-    return true;
-}
-
-bool fail(ParseState &state, size_t line, const std::string &what)
-{
-    state.fault->line = line + 1;
+    state.fault->line = state.line + 1;
     state.fault->what = what;
     return false;
 }
 
-bool take_header(ParseState &state, size_t line, unsigned domain, const FunctionAddress &address)
+bool take_header(ParseState &state, size_t start, unsigned domain, const FunctionAddress &address)
 {
-    const std::string &text = state.bus->lines[line].text;
     if (!slot_in_range(address))
-        return fail(state, line, "header names no valid function");
-    unsigned devfn = address.slot << 3 | address.function;
-    for (const BusFunction &f : state.bus->functions)
-        if (f.domain == domain && f.bus == address.bus && f.devfn == devfn)
-            return fail(state, line,
-                        "function " + text.substr(0, text.find_first_of(" \t")) + " is given twice");
+        return fail(state, "header names no valid function");
+    // A function given twice is found once the file is read, by address.
     BusFunction function = {};
     function.domain = domain;
-    function.bus = address.bus;
-    function.devfn = devfn;
-    function.header_line = line;
-    memset(function.config, 0xFF, sizeof function.config);
+    function.bus = (uint8_t)address.bus;
+    function.devfn = (uint8_t)(address.slot << 3 | address.function);
+    function.header = start;
     state.bus->functions.push_back(function);
-    state.current = &state.bus->functions.back();
+    state.in_function = true;
     return true;
 }
 
-// "OO: b0 b1 ... b15": the offset, then up to 16 two-digit bytes.
-bool take_data_row(ParseState &state, size_t line, size_t offset_digits, uint32_t offset)
-{
-    const std::string &text = state.bus->lines[line].text;
-    DataRow row = { line, offset, {} };
-    size_t pos = offset_digits + 1;
-    for (;;) {
-        size_t start = pos;
-        while (pos < text.size() && is_blank(text[pos]))
-            pos++;
-        if (pos == text.size())
-            break;
-        if (pos == start || row.bytes.size() == 16 || pos + 2 > text.size() || hex_digit(text[pos]) < 0 ||
-            hex_digit(text[pos + 1]) < 0 || !ends_word(text, pos + 2))
-            return fail(state, line, "data row is not hex bytes");
-        row.bytes.push_back((uint8_t)(hex_digit(text[pos]) << 4 | hex_digit(text[pos + 1])));
-        pos += 2;
-    }
-    if (!state.current)
-        return fail(state, line, "data row outside a function");
-    for (size_t i = 0; i < row.bytes.size() && offset + i < CONFIG_SPACE_SIZE; i++)
-        state.current->config[offset + i] = row.bytes[i];
-    if (offset < CONFIG_SPACE_SIZE)
-        state.current->rows.push_back(row);
-    return true;
-}
-
-std::vector<std::string> split_words(const std::string &text, size_t pos)
+std::vector<std::string> split_words(std::string_view text, size_t pos)
 {
     std::vector<std::string> words;
     while (pos < text.size()) {
-        while (pos < text.size() && is_blank(text[pos]))
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
             pos++;
         size_t start = pos;
-        while (pos < text.size() && !is_blank(text[pos]))
+        while (pos < text.size() && text[pos] != ' ' && text[pos] != '\t')
             pos++;
         if (pos > start)
-            words.push_back(text.substr(start, pos - start));
+            words.push_back(std::string(text.substr(start, pos - start)));
     }
     return words;
 }
 
-bool take_directive(ParseState &state, size_t line, size_t pos)
+bool take_directive(ParseState &state, std::string_view text, size_t pos)
 {
-    std::vector<std::string> words = split_words(state.bus->lines[line].text, pos);
+    std::vector<std::string> words = split_words(text, pos);
     if (words.empty())
-        return fail(state, line, "directive is empty");
+        return fail(state, "directive is empty");
     const Directive *directive = nullptr;
     for (const Directive &d : directive_table)
         if (words[0] == d.name)
             directive = &d;
     if (!directive)
-        return fail(state, line, "unknown directive \"" + words[0] + "\"");
+        return fail(state, "unknown directive \"" + words[0] + "\"");
 
     std::string name = directive->name;
     if (directive->argument == NO_ARGUMENT && words.size() > 1)
-        return fail(state, line, name + " takes no argument");
+        return fail(state, name + " takes no argument");
     if (directive->argument != NO_ARGUMENT && words.size() > 2)
-        return fail(state, line, name + " takes one argument");
+        return fail(state, name + " takes one argument");
 
     uint32_t code = 0;
     FunctionAddress address = {};
@@ -185,11 +101,11 @@ bool take_directive(ParseState &state, size_t line, size_t pos)
         size_t skip = argument.compare(0, 2, "0x") == 0 || argument.compare(0, 2, "0X") == 0 ? 2 : 0;
         size_t digits = read_hex(argument, skip, 8, &code);
         if (digits == 0 || digits > 8 || skip + digits != argument.size())
-            return fail(state, line, name + " needs a hex error code");
+            return fail(state, name + " needs a hex error code");
     }
     if (directive->argument == FUNCTION_ADDRESS &&
         (argument.size() != 7 || !read_slot_text(argument, 0, &address) || !slot_in_range(address)))
-        return fail(state, line, name + " names no valid function");
+        return fail(state, name + " names no valid function");
 
     switch (directive->id) {
     case OPEN_ERROR:
@@ -209,55 +125,48 @@ bool take_directive(ParseState &state, size_t line, size_t pos)
     return true;
 }
 
-bool take_line(ParseState &state, size_t line)
+bool take_line(ParseState &state, const LineSpan &span)
 {
-    const std::string &text = state.bus->lines[line].text;
-    if (text.find_first_not_of(" \t") == std::string::npos) {
-        state.current = nullptr;
+    std::string_view text(state.bus->text.data() + span.start, span.text_end - span.start);
+    LineMeaning meaning = read_line(text);
+    switch (meaning.kind) {
+    case BLANK_LINE:
+        state.in_function = false;
         return true;
+    case DIRECTIVE_LINE:
+        return take_directive(state, text, meaning.directive);
+    case HEADER_LINE:
+        return take_header(state, span.start, meaning.domain, meaning.address);
+    case BAD_ROW_LINE:
+        return fail(state, "data row is not hex bytes");
+    case ROW_LINE:
+        return state.in_function || fail(state, "data row outside a function");
+    default:
+        return true;  // a comment, or any other text
     }
-    if (text[0] == '#') {
-        size_t pos = text.find_first_not_of(" \t", 1);
-        if (pos != std::string::npos && text.compare(pos, 4, "sim:") == 0)
-            return take_directive(state, line, pos + 4);
-        return true;  // a comment
-    }
-    unsigned domain;
-    FunctionAddress address;
-    if (read_header(text, &domain, &address))
-        return take_header(state, line, domain, address);
-    uint32_t offset;
-    size_t digits = read_hex(text, 0, 8, &offset);
-    if (digits > 0 && digits < text.size() && text[digits] == ':') {
-        if (digits > 8)
-            return fail(state, line, "data row is not hex bytes");
-        return take_data_row(state, line, digits, offset);
-    }
-    return true;  // any other text, as lspci -v prints it
 }
 
-std::vector<BusLine> split_lines(const std::string &bytes)
+auto address_of(const BusFunction &f) { return std::make_tuple(f.domain, f.bus, f.devfn); }
+
+// Sorts the functions by address; false with the fault of the first header,
+// in file order, that repeats an earlier one.
+bool sort_functions(BusFile &bus, BusFileFault &fault)
 {
-    std::vector<BusLine> lines;
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t newline = bytes.find('\n', pos);
-        BusLine line;
-        if (newline == std::string::npos) {
-            line.text = bytes.substr(pos);
-            pos = bytes.size();
-        } else {
-            line.text = bytes.substr(pos, newline - pos);
-            line.end = "\n";
-            pos = newline + 1;
-        }
-        if (!line.text.empty() && line.text.back() == '\r' && !line.end.empty()) {
-            line.text.pop_back();
-            line.end = "\r\n";
-        }
-        lines.push_back(line);
-    }
-    return lines;
+    std::sort(bus.functions.begin(), bus.functions.end(), [](const BusFunction &a, const BusFunction &b) {
+        return std::make_tuple(a.domain, a.bus, a.devfn, a.header) <
+               std::make_tuple(b.domain, b.bus, b.devfn, b.header);
+    });
+    size_t repeat = std::string::npos;
+    for (size_t i = 1; i < bus.functions.size(); i++)
+        if (address_of(bus.functions[i]) == address_of(bus.functions[i - 1]))
+            repeat = std::min(repeat, bus.functions[i].header);
+    if (repeat == std::string::npos)
+        return true;
+    const std::string &text = bus.text;
+    fault.line = 1 + (size_t)std::count(text.begin(), text.begin() + (long)repeat, '\n');
+    fault.what =
+        "function " + text.substr(repeat, text.find_first_of(" \t\r\n", repeat) - repeat) + " is given twice";
+    return false;
 }
 
 void mark_functions(BusFile &bus, const std::vector<FunctionAddress> &addresses, bool BusFunction::*flag)
@@ -272,13 +181,17 @@ void mark_functions(BusFile &bus, const std::vector<FunctionAddress> &addresses,
 bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
 {
     bus = BusFile();
-    bus.lines = split_lines(bytes);
-    // Functions are added while current points into the vector: room for all.
-    bus.functions.reserve(bus.lines.size());
-    ParseState state = { &bus, nullptr, {}, {}, &fault };
-    for (size_t line = 0; line < bus.lines.size(); line++)
-        if (!take_line(state, line))
-            return false;
+    bus.text = bytes;
+    ParseState state = { &bus, 0, false, {}, {}, &fault };
+    bool read = true;
+    for (size_t pos = 0; read && pos < bytes.size(); state.line++) {
+        LineSpan span = line_at(bus.text, pos);
+        read = take_line(state, span);
+        pos = span.end;
+    }
+    // A repeated function lies before any other fault, which ended the reading.
+    if (!sort_functions(bus, fault) || !read)
+        return false;
     mark_functions(bus, state.read_fails, &BusFunction::read_fails);
     mark_functions(bus, state.write_ignored, &BusFunction::write_ignored);
     return true;
@@ -286,8 +199,43 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
 
 BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn)
 {
-    for (BusFunction &f : bus.functions)
-        if (f.domain == 0 && f.bus == bus_number && f.devfn == devfn)
-            return &f;
-    return nullptr;
+    auto wanted = std::make_tuple(0u, bus_number, devfn);
+    auto at = std::lower_bound(bus.functions.begin(), bus.functions.end(), wanted,
+                               [](const BusFunction &f, const std::tuple<unsigned, unsigned, unsigned> &key) {
+                                   return std::make_tuple((unsigned)f.domain, (unsigned)f.bus,
+                                                          (unsigned)f.devfn) < key;
+                               });
+    if (at == bus.functions.end() || at->domain != 0 || at->bus != bus_number || at->devfn != devfn)
+        return nullptr;
+    return &*at;
+}
+
+size_t block_start(const BusFile &bus, const BusFunction &function)
+{
+    return line_at(bus.text, function.header).end;
+}
+
+bool next_block_line(const BusFile &bus, size_t *pos, BlockLine *line)
+{
+    if (*pos >= bus.text.size())
+        return false;
+    line->span = line_at(bus.text, *pos);
+    LineMeaning meaning =
+        read_line(std::string_view(bus.text.data() + *pos, line->span.text_end - line->span.start));
+    if (meaning.kind == BLANK_LINE || meaning.kind == HEADER_LINE)
+        return false;
+    line->is_row = meaning.kind == ROW_LINE && meaning.row.offset < CONFIG_SPACE_SIZE;
+    line->row = meaning.row;
+    *pos = line->span.end;
+    return true;
+}
+
+void function_config(const BusFile &bus, const BusFunction &function, uint8_t config[CONFIG_SPACE_SIZE])
+{
+    memset(config, 0xFF, CONFIG_SPACE_SIZE);
+    BlockLine line;
+    for (size_t pos = block_start(bus, function); next_block_line(bus, &pos, &line);)
+        for (unsigned i = 0; line.is_row && i < line.row.count && line.row.offset + i < CONFIG_SPACE_SIZE;
+             i++)
+            config[line.row.offset + i] = line.row.bytes[i];
 }

@@ -1,40 +1,30 @@
-// A bus file in memory, read from its text: every line as it was read, and
-// the functions and directives those lines describe. The text format is the
-// dump pciutils writes with lspci -xxx and reads with lspci -F. Changes are
-// in bus_file_update.h.
+// A bus file in memory: its text as it was read, and the functions and
+// directives that text describes. The text format is the dump pciutils
+// writes with lspci -xxx and reads with lspci -F. Only what the lines cannot
+// give cheaply again is kept apart from the text, so that the memory a file
+// takes follows its size and not its number of lines. Changes are in
+// bus_file_update.h.
 #ifndef ONDREL_BUS_FILE_H
 #define ONDREL_BUS_FILE_H
 
 #include <stdint.h>
-#include <string>
-#include <vector>
 
+#include <deque>
+#include <string>
+
+#include "bus_line.h"
 #include "pci_config_space.h"
 
-struct BusLine {
-    std::string text;  // without its line end
-    std::string end;   // "\n", "\r\n", or "" on a last line that has none
-};
-
-// One "OO: b0 b1 ..." line of a function; rows past the configuration space
-// are kept only as text.
-struct DataRow {
-    size_t line;
-    unsigned offset;
-    std::vector<uint8_t> bytes;
-};
-
 struct BusFunction {
-    unsigned domain, bus, devfn;
-    size_t header_line;
-    std::vector<DataRow> rows;  // in file order
-    uint8_t config[CONFIG_SPACE_SIZE];
+    uint32_t domain;
+    uint8_t bus, devfn;
     bool read_fails, write_ignored;
+    size_t header;  // where its header line starts in the text
 };
 
 struct BusFile {
-    std::vector<BusLine> lines;
-    std::vector<BusFunction> functions;
+    std::string text;                   // the file's bytes as they now stand
+    std::deque<BusFunction> functions;  // in address order; grows without copying, as lines are read
     bool has_open_error;
     uint32_t open_error;
     bool bios_absent;
@@ -50,5 +40,23 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
 
 // The function at 0000:bus:devfn, or null.
 BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn);
+
+// A line of a function's block, the lines after its header.
+struct BlockLine {
+    LineSpan span;
+    bool is_row;  // a data row whose offset lies in the configuration space
+    DataRow row;  // when is_row
+};
+
+// Where the function's block starts: the line after its header.
+size_t block_start(const BusFile &bus, const BusFunction &function);
+
+// The block's line at *pos, which then moves past it; false where the block
+// ends (a blank line, the next header, the end of the text).
+bool next_block_line(const BusFile &bus, size_t *pos, BlockLine *line);
+
+// The function's configuration space: its data rows in file order, 0xFF
+// where none gives a byte.
+void function_config(const BusFile &bus, const BusFunction &function, uint8_t config[CONFIG_SPACE_SIZE]);
 
 #endif

@@ -1,76 +1,65 @@
 // Changes a function's bytes and the lines that hold them, leaving every
-// other line of the file exactly as it was read.
+// other line of the file exactly as it was read: the function's header and
+// block are written anew and put in place of the old ones, so that a change
+// costs what the block takes, not the file.
 #include <stdio.h>
+#include <string.h>
 
 #include "bus_file_update.h"
 
 namespace {
 
 // A data row as lspci prints it: two-digit lower-case offset and bytes.
-std::string row_text(const DataRow &row)
+std::string row_text(unsigned offset, const uint8_t *bytes, unsigned count)
 {
     char piece[16];
-    snprintf(piece, sizeof piece, "%02x:", row.offset);
+    snprintf(piece, sizeof piece, "%02x:", offset);
     std::string text = piece;
-    for (uint8_t b : row.bytes) {
-        snprintf(piece, sizeof piece, " %02x", b);
+    for (unsigned i = 0; i < count; i++) {
+        snprintf(piece, sizeof piece, " %02x", bytes[i]);
         text += piece;
     }
     return text;
 }
 
-bool row_holds(const DataRow &row, unsigned offset)
+// The line end a new line takes when the file has none yet to copy: that of
+// its first line.
+std::string first_line_end(const std::string &text)
 {
-    return offset >= row.offset && offset < row.offset + row.bytes.size();
+    size_t newline = text.find('\n');
+    return newline != std::string::npos && newline > 0 && text[newline - 1] == '\r' ? "\r\n" : "\n";
 }
 
-bool offset_in_file(const BusFunction &function, unsigned offset)
-{
-    for (const DataRow &row : function.rows)
-        if (row_holds(row, offset))
-            return true;
-    return false;
-}
+// The rows the file lacked, 16 bytes each at aligned offsets, in offset
+// order; each goes before the first row of the block at or past its offset,
+// or after the block's last row.
+struct AddedRows {
+    unsigned offsets[CONFIG_SPACE_SIZE / 16];
+    unsigned count, next;
+    const uint8_t *config;  // the bytes they show
+    std::string new_end;    // for a line added after a last line without newline
+};
 
-// Makes room for a line before index at; everything from there moves down.
-void insert_line(BusFile &bus, size_t at, const std::string &text)
+// Appends the added rows up to offset limit, each with the line end of the
+// line before it. After a last line without newline, that line gains one
+// and the last row added goes without.
+void add_rows(std::string &out, AddedRows &added, unsigned limit)
 {
-    BusLine line = { text, "" };
-    BusLine &before = bus.lines[at - 1];
-    if (before.end.empty()) {
-        // The new line becomes the last one and keeps the file's missing newline.
-        before.end = bus.lines[0].end.empty() ? "\n" : bus.lines[0].end;
-    } else {
-        line.end = before.end;
+    if (added.next == added.count || added.offsets[added.next] > limit)
+        return;
+    size_t n = out.size();
+    std::string end = n >= 2 && out.compare(n - 2, 2, "\r\n") == 0 ? "\r\n"
+                      : n >= 1 && out[n - 1] == '\n'               ? "\n"
+                                                                   : "";
+    bool at_file_end = end.empty();
+    if (at_file_end)
+        out += end = added.new_end;
+    for (; added.next < added.count && added.offsets[added.next] <= limit; added.next++) {
+        unsigned offset = added.offsets[added.next];
+        out += row_text(offset, added.config + offset, 16);
+        if (!at_file_end || added.next + 1 < added.count)
+            out += end;
     }
-    bus.lines.insert(bus.lines.begin() + (long)at, line);
-    for (BusFunction &f : bus.functions) {
-        if (f.header_line >= at)
-            f.header_line++;
-        for (DataRow &row : f.rows)
-            if (row.line >= at)
-                row.line++;
-    }
-}
-
-// A 16-byte row at an aligned offset, holding what the function reads there
-// now, placed among the function's rows in offset order.
-void add_row(BusFile &bus, BusFunction &function, unsigned offset)
-{
-    DataRow row = { 0, offset, {} };
-    for (unsigned i = 0; i < 16; i++)
-        row.bytes.push_back(function.config[offset + i]);
-
-    size_t index = 0;
-    while (index < function.rows.size() && function.rows[index].offset < offset)
-        index++;
-    if (index < function.rows.size())
-        row.line = function.rows[index].line;
-    else
-        row.line = (function.rows.empty() ? function.header_line : function.rows.back().line) + 1;
-    insert_line(bus, row.line, row_text(row));
-    // insert_line moved the rows at and after the new line, not this one.
-    function.rows.insert(function.rows.begin() + (long)index, row);
 }
 
 }  // namespace
@@ -78,28 +67,63 @@ void add_row(BusFile &bus, BusFunction &function, unsigned offset)
 void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, const uint8_t *data,
                           unsigned count)
 {
-    for (unsigned i = 0; i < count; i++)
-        if (!offset_in_file(function, offset + i))
-            add_row(bus, function, (offset + i) & ~15u);
-
-    for (unsigned i = 0; i < count; i++) {
-        function.config[offset + i] = data[i];
-        for (DataRow &row : function.rows)
-            if (row_holds(row, offset + i))
-                row.bytes[offset + i - row.offset] = data[i];
+    const std::string &text = bus.text;
+    const size_t start = block_start(bus, function);
+    uint8_t config[CONFIG_SPACE_SIZE];
+    bool held[CONFIG_SPACE_SIZE] = {};
+    memset(config, 0xFF, sizeof config);
+    size_t last_row_end = start;
+    BlockLine line;
+    for (size_t pos = start; next_block_line(bus, &pos, &line);) {
+        if (!line.is_row)
+            continue;
+        for (unsigned i = 0; i < line.row.count && line.row.offset + i < CONFIG_SPACE_SIZE; i++) {
+            config[line.row.offset + i] = line.row.bytes[i];
+            held[line.row.offset + i] = true;
+        }
+        last_row_end = line.span.end;
     }
-    for (DataRow &row : function.rows)
-        for (unsigned i = 0; i < count; i++)
-            if (row_holds(row, offset + i)) {
-                bus.lines[row.line].text = row_text(row);
-                break;
-            }
+
+    AddedRows added = { {}, 0, 0, config, first_line_end(text) };
+    for (unsigned i = 0; i < count; i++) {
+        unsigned aligned = (offset + i) & ~15u;
+        if (!held[offset + i]) {
+            added.offsets[added.count++] = aligned;
+            memset(held + aligned, true, 16);
+        }
+    }
+    memcpy(config + offset, data, count);
+
+    // The header comes along, so that a row added after it sees its line end.
+    std::string out(text, function.header, start - function.header);
+    if (last_row_end == start)
+        add_rows(out, added, CONFIG_SPACE_SIZE);
+    size_t pos = start;
+    while (next_block_line(bus, &pos, &line)) {
+        const DataRow &row = line.row;
+        bool written = line.is_row && row.offset < offset + count && row.offset + row.count > offset;
+        if (line.is_row)
+            add_rows(out, added, row.offset);
+        if (written) {
+            DataRow now = row;
+            for (unsigned i = 0; i < now.count; i++)
+                if (now.offset + i >= offset && now.offset + i < offset + count)
+                    now.bytes[i] = data[now.offset + i - offset];
+            out += row_text(now.offset, now.bytes, now.count);
+            out.append(text, line.span.text_end, line.span.end - line.span.text_end);
+        } else {
+            out.append(text, line.span.start, line.span.end - line.span.start);
+        }
+        if (line.is_row && line.span.end == last_row_end)
+            add_rows(out, added, CONFIG_SPACE_SIZE);
+    }
+
+    // The functions after this one move by what its block gained.
+    size_t header = function.header, old_size = pos - header;
+    bus.text.replace(header, old_size, out);
+    for (BusFunction &f : bus.functions)
+        if (f.header > header)
+            f.header += out.size() - old_size;
 }
 
-std::string bus_file_bytes(const BusFile &bus)
-{
-    std::string bytes;
-    for (const BusLine &line : bus.lines)
-        bytes += line.text + line.end;
-    return bytes;
-}
+const std::string &bus_file_bytes(const BusFile &bus) { return bus.text; }

@@ -15,6 +15,6 @@ void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, 
                           unsigned count);
 
 // The file's bytes as they now stand.
-std::string bus_file_bytes(const BusFile &bus);
+const std::string &bus_file_bytes(const BusFile &bus);
 
 #endif

@@ -11,11 +11,15 @@
 // Reads a whole file in binary; 0, or the system's error code.
 uint32_t read_whole_file(const char *path, std::string &bytes);
 
-// Reads the file again, holding it against other writers, lets change()
-// turn its bytes into the new ones, and replaces it with them all at once:
-// a temporary file beside it, flushed to disk, renamed over it. A symbolic
-// link is followed and stays. 0, change()'s own nonzero code, or the
-// system's error code.
+// Reads the file again, lets change() turn its bytes into the new ones,
+// and replaces it with them all at once: a temporary file beside it,
+// flushed to disk, renamed over it. 0 once renamed, change()'s own nonzero
+// code, or the system's error code with the file as it was.
+// On Linux the file is held against other writers throughout, a symbolic
+// link is followed and stays, and a folder that cannot be flushed after the
+// rename is only a warning on standard error. The Windows build, for tests
+// run one at a time, takes no lock and replaces a link named by path with
+// the new file.
 uint32_t update_whole_file(const char *path, const std::function<uint32_t(std::string &bytes)> &change);
 
 #endif

@@ -16,6 +16,11 @@ bool write_all(HANDLE file, const std::string &bytes)
         DWORD put = 0;
         if (!WriteFile(file, bytes.data() + done, chunk, &put, NULL))
             return false;
+        if (put == 0) {
+            // Nothing taken and no error: asking again would never end.
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
         done += put;
     }
     return true;

@@ -3,19 +3,25 @@
 
 #include "tessaran_platform.h"
 
+// The root by name, as the Linux twin does; null for a value outside the enum.
 static HKEY root_key(RegistryRoot root)
 {
-    static const HKEY roots[] = {
-        /* ROOT_LOCAL_MACHINE */ HKEY_LOCAL_MACHINE,
-        /* ROOT_CLASSES_ROOT  */ HKEY_CLASSES_ROOT,
-    };
-    return roots[root];
+    switch (root) {
+    case ROOT_LOCAL_MACHINE:
+        return HKEY_LOCAL_MACHINE;
+    case ROOT_CLASSES_ROOT:
+        return HKEY_CLASSES_ROOT;
+    }
+    return NULL;
 }
 
 long registry_create_key(RegistryRoot root, const char *sub_key, RegistryKey *key)
 {
+    HKEY root_handle = root_key(root);
+    if (!root_handle)
+        return ERROR_INVALID_PARAMETER;  // what the Linux stand-in answers
     HKEY created;
-    LONG result = RegCreateKeyA(root_key(root), sub_key, &created);
+    LONG result = RegCreateKeyA(root_handle, sub_key, &created);
     if (result == ERROR_SUCCESS)
         *key = created;
     return result;

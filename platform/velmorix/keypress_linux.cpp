@@ -1,6 +1,8 @@
 // One key from the controlling terminal, as the Windows console gives it.
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -8,6 +10,54 @@
 
 // The bytes of one key (an escape sequence, a UTF-8 character) arrive together.
 static const int REST_OF_KEY_MS = 50;
+
+// The signals that may end or stop the wait; the terminal must not stay raw
+// after any of them. Ctrl-C and Ctrl-Z are keys here, so these come from outside.
+static const int SIGNALS[] = { SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGCONT };
+static const int SIGNAL_COUNT = sizeof SIGNALS / sizeof SIGNALS[0];
+
+// What the signal handler needs: set before any handler is installed.
+static int tty_fd = -1;
+static struct termios saved_mode, raw_mode;
+
+static void catch_signal(int sig);
+
+static void on_signal(int sig)
+{
+    int saved_errno = errno;
+    if (sig != SIGCONT) {
+        // Give the terminal back, then end (or stop) as if never caught, so
+        // that the caller sees the status the signal gives.
+        tcsetattr(tty_fd, TCSANOW, &saved_mode);
+        signal(sig, SIG_DFL);
+        sigset_t just_this;
+        sigemptyset(&just_this);
+        sigaddset(&just_this, sig);
+        sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
+        raise(sig);
+        catch_signal(sig);  // reached after SIGTSTP only, once continued
+    }
+    tcsetattr(tty_fd, TCSANOW, &raw_mode);  // continued: wait on, as less does
+    errno = saved_errno;
+}
+
+static sigset_t all_of_them(void)
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : SIGNALS)
+        sigaddset(&set, sig);
+    return set;
+}
+
+static void catch_signal(int sig)
+{
+    struct sigaction action = {};
+    action.sa_handler = on_signal;
+    action.sa_mask = all_of_them();  // one handler at a time
+    action.sa_flags = SA_RESTART;    // the key read goes on after a stop
+    sigaction(sig, &action, nullptr);
+}
 
 static void read_one_key(int tty)
 {
@@ -26,19 +76,34 @@ void velmorix_wait_key(void)
     int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (tty < 0)
         return;  // no terminal: nobody to wait for
-    struct termios saved;
-    if (tcgetattr(tty, &saved) != 0) {
+    if (tcgetattr(tty, &saved_mode) != 0) {
         close(tty);
         return;
     }
-    struct termios raw = saved;
-    raw.c_lflag &= ~(tcflag_t)(ICANON | ECHO | ISIG | IEXTEN);  // Ctrl-C is a key too
-    raw.c_iflag &= ~(tcflag_t)(IXON | ICRNL);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    if (tcsetattr(tty, TCSAFLUSH, &raw) == 0) {
-        read_one_key(tty);
-        tcsetattr(tty, TCSAFLUSH, &saved);
+    tty_fd = tty;
+    raw_mode = saved_mode;
+    raw_mode.c_lflag &= ~(tcflag_t)(ICANON | ECHO | ISIG | IEXTEN);  // Ctrl-C is a key too
+    raw_mode.c_iflag &= ~(tcflag_t)(IXON | ICRNL);
+    raw_mode.c_cc[VMIN] = 1;
+    raw_mode.c_cc[VTIME] = 0;
+
+    // A signal the caller ignores (nohup) stays ignored.
+    struct sigaction previous[SIGNAL_COUNT];
+    for (int i = 0; i < SIGNAL_COUNT; i++) {
+        sigaction(SIGNALS[i], nullptr, &previous[i]);
+        if (previous[i].sa_handler != SIG_IGN)
+            catch_signal(SIGNALS[i]);
     }
+    if (tcsetattr(tty, TCSAFLUSH, &raw_mode) == 0)
+        read_one_key(tty);
+
+    // Settings and dispositions go back together: no handler may take raw
+    // mode again in between. A signal that came meanwhile acts afterwards.
+    sigset_t ours = all_of_them(), before;
+    sigprocmask(SIG_BLOCK, &ours, &before);
+    tcsetattr(tty, TCSAFLUSH, &saved_mode);
+    for (int i = 0; i < SIGNAL_COUNT; i++)
+        sigaction(SIGNALS[i], &previous[i], nullptr);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     close(tty);
 }

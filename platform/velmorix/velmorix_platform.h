@@ -8,7 +8,8 @@
 #include "driver_interface.h"
 
 // Waits for one key press on the console: no echo, no Enter; an extended
-// key counts as one key. Returns at once when there is no console.
+// key counts as one key. Returns at once when there is no console. The console's
+// settings come back however the wait ends, a signal from outside included.
 void velmorix_wait_key(void);
 
 // The reason the driver failed to open, as the system reports it.

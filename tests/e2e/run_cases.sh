@@ -17,6 +17,16 @@
 #   check            optional script run in the work folder afterwards; must exit 0
 #   platforms        optional: the platforms the case applies to, one a line
 #                    (linux, win32, win64); absent: every platform
+#   uses             optional: files the case shares instead of holding a copy,
+#                    one "SOURCE DEST" a line. DEST is a path in the case
+#                    folder (files/bus.txt, expect/files/trace.txt, ...), which
+#                    the case must not hold itself; the runner reads the case
+#                    as if SOURCE's bytes stood there. SOURCE is a path from
+#                    the repository's top folder (examples/one-card.bus, or
+#                    tests/e2e/fixtures/, where what several cases share
+#                    lives), or, starting with ./, from the case folder.
+#                    Lines with the same DEST join their sources in order (a
+#                    shared trace of the scan, then the case's own last lines).
 # and, for tessaran, the registry, which each platform keeps its own way
 # (linux: the file TESSARAN_REGISTRY names, here registry.reg in the work
 # folder; win32 and win64: Wine's registry in the private prefix):
@@ -63,6 +73,7 @@ done
 [ -n "$bin" ] && [ ${#cases[@]} -gt 0 ] || { echo "usage: $0 --bin DIR [--platform linux|win32|win64] [--launcher CMD] [--exe-suffix S] CASE..." >&2; exit 2; }
 bin=$(cd "$bin" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
 
 # The registry as each platform keeps it. seed: before the run, in the work
 # folder; listing: afterwards, on standard output.
@@ -94,6 +105,25 @@ passed=0 failed=0 skipped=0
 
 fail() { echo "FAIL $case_name: $*"; ok=0; }
 
+# The case as the rest of the run reads it: a copy of its folder with the
+# files its uses names laid out in it.
+assemble_case() { # case_dir copy
+    mkdir "$2" && cp -R "$1/." "$2/"
+    [ -f "$1/uses" ] || return 0
+    local source dest
+    while read -r source dest || [ -n "$source" ]; do
+        [ -n "$source" ] || continue
+        case "$source" in ./*) source=$1/$source ;; *) source=$top/$source ;; esac
+        if [ -e "$1/$dest" ]; then
+            fail "uses: $dest is in the case folder too"
+        elif [ ! -f "$source" ]; then
+            fail "uses: no file $source"
+        else
+            mkdir -p "$(dirname "$2/$dest")" && cat "$source" >> "$2/$dest" || fail "uses: $dest not laid out"
+        fi
+    done < "$1/uses"
+}
+
 compare() { # expected-file actual-file what
     if ! cmp -s "$1" "$2"; then
         fail "$3 differs"
@@ -113,8 +143,12 @@ run_case() {
         return
     fi
 
-    local work
+    local work out
     work=$(mktemp -d)
+    out=$work/.e2e
+    mkdir "$out"
+    assemble_case "$case_dir" "$out/case"
+    case_dir=$out/case
     [ -d "$case_dir/files" ] && cp -R "$case_dir/files/." "$work/"
 
     local args=()
@@ -126,8 +160,6 @@ run_case() {
         mapfile -t envs < "$case_dir/env"
     fi
 
-    local out=$work/.e2e
-    mkdir "$out"
     # (Not in a subshell: linux's seed adds to envs.)
     if [ "$program" = tessaran ] && ! "${hooks}_registry_seed" "$case_dir" "$work" > "$out/seed"; then
         fail "registry not seeded: $(cat "$out/seed")"

@@ -5,6 +5,7 @@
 // rows, nowhere else.
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,27 +14,40 @@
 
 namespace {
 
-// The file's lines without the data rows of one function.
-std::vector<BusLine> lines_but_rows(const BusFile &bus, const BusFunction &function)
+struct Line {
+    std::string text, end;
+};
+
+// The text's lines, without those that start where one function's data rows do.
+std::vector<Line> lines_but_rows(const BusFile &bus, const BusFunction &function)
 {
-    std::vector<bool> is_row(bus.lines.size(), false);
-    for (const DataRow &row : function.rows)
-        is_row[row.line] = true;
-    std::vector<BusLine> kept;
-    for (size_t i = 0; i < bus.lines.size(); i++)
-        if (!is_row[i])
-            kept.push_back(bus.lines[i]);
+    std::vector<size_t> row_starts;
+    BlockLine block_line;
+    for (size_t pos = block_start(bus, function); next_block_line(bus, &pos, &block_line);)
+        if (block_line.is_row)
+            row_starts.push_back(block_line.span.start);
+    std::vector<Line> kept;
+    size_t row = 0;
+    for (size_t pos = 0; pos < bus.text.size();) {
+        LineSpan span = line_at(bus.text, pos);
+        if (row < row_starts.size() && row_starts[row] == pos)
+            row++;
+        else
+            kept.push_back({ bus.text.substr(pos, span.text_end - pos),
+                             bus.text.substr(span.text_end, span.end - span.text_end) });
+        pos = span.end;
+    }
     return kept;
 }
 
 // Line for line the same, except that a last line without a newline may
 // have gained one, when a row was added after it.
-bool same_lines(const std::vector<BusLine> &before, const std::vector<BusLine> &after)
+bool same_lines(const std::vector<Line> &before, const std::vector<Line> &after)
 {
     if (before.size() != after.size())
         return false;
     for (size_t i = 0; i < before.size(); i++) {
-        const BusLine &old_line = before[i], &new_line = after[i];
+        const Line &old_line = before[i], &new_line = after[i];
         std::string now = new_line.text + new_line.end;
         if (!old_line.end.empty() || new_line.end.empty()) {
             if (new_line.text != old_line.text || new_line.end != old_line.end)
@@ -64,7 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     BusFile bus;
     BusFileFault fault;
     if (!parse_bus_file(text, bus, fault)) {
-        check(fault.line >= 1 && fault.line <= bus.lines.size() && !fault.what.empty());
+        size_t lines = (size_t)std::count(text.begin(), text.end(), '\n') +
+                       (text.empty() || text.back() == '\n' ? 0 : 1);
+        check(fault.line >= 1 && fault.line <= lines && !fault.what.empty());
         return 0;
     }
     check(bus_file_bytes(bus) == text);
@@ -95,12 +111,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(new_function != nullptr);
         check(new_function->read_fails == old_function.read_fails &&
               new_function->write_ignored == old_function.write_ignored);
-        uint8_t expected[CONFIG_SPACE_SIZE];
-        memcpy(expected, old_function.config, sizeof expected);
+        uint8_t expected[CONFIG_SPACE_SIZE], reread[CONFIG_SPACE_SIZE], written_in_memory[CONFIG_SPACE_SIZE];
+        function_config(before, old_function, expected);
         if (i == chosen)
             memcpy(expected + offset, bytes, count);
-        check(memcmp(new_function->config, expected, sizeof expected) == 0);
-        check(memcmp(new_function->config, bus.functions[i].config, sizeof expected) == 0);
+        function_config(after, *new_function, reread);
+        function_config(bus, bus.functions[i], written_in_memory);
+        check(memcmp(reread, expected, sizeof expected) == 0);
+        check(memcmp(written_in_memory, expected, sizeof expected) == 0);
         if (i == chosen)
             check(same_lines(lines_but_rows(before, old_function), lines_but_rows(after, *new_function)));
     }

@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string path = std::string(root) + "\\" + ansi_to_utf8(key_text);
     std::map<std::string, std::string> before = meaning(doc);
     std::string skipped = skipped_text(doc);
-    bool open_list = doc.open_list != NO_BLOCK;  // its backslash goes when lines come after it
+    // An unfinished hex list's backslash goes when lines come after it.
+    bool unfinished_list = doc.unfinished_list_line != NO_BLOCK;
     create_key(doc, path);
     check(key_exists(doc, path));
     set_string_value(doc, path, ansi_to_utf8(name), bytes);
@@ -79,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     RegDocument stored;
     check(read_document(written, stored, &error_line, error));
     check(stored.form == doc.form && stored.wide == doc.wide);
-    check(open_list || skipped_text(stored) == skipped);
+    check(unfinished_list || skipped_text(stored) == skipped);
     std::map<std::string, std::string> after = meaning(stored);
     std::string set_at = key_index(path) + '\n' + folded(ansi_to_utf8(name));
     check(after[set_at] == bytes);

@@ -106,7 +106,7 @@ cmp -s "$registry" "$work/state.$last" || die "a run among leftovers writes anot
 cmp -s "$t/VisualDSP/system/kulvaspe.dll" "$t/kulvaspe.dll" || die "a run among leftovers copies another file"
 
 # ---------------------------------------------------------------- velmorix
-bus_case=$top_dir/tests/e2e/cases/velmorix/one-card-port-300/files/bus.txt
+bus_case=$top_dir/examples/one-card.bus
 v=$work/velmorix
 mkdir -p "$v"
 bus=$v/bus.txt

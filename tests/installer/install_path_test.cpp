@@ -79,10 +79,15 @@ TEST_F(InstallPathLookup, TerminatesAValueStoredWithoutItsTerminator)
     seed_install_path_bytes(std::string(255, 'b'));
     ASSERT_EQ(lookup(text, printed), 0);
     EXPECT_EQ(text, std::string(255, 'b'));
+}
 
-    seed_install_path_bytes("");
-    ASSERT_EQ(lookup(text, printed), 0);
-    EXPECT_EQ(text, "");
+TEST_F(InstallPathLookup, RefusesAnEmptyValueAsMissing)
+{
+    for (const std::string &stored : { std::string(), std::string(1, '\0'), std::string("\0C:\\", 4) }) {
+        seed_install_path_bytes(stored);
+        EXPECT_EQ(lookup(text, printed), -1) << stored.size() << " bytes";
+        EXPECT_EQ(printed, "ERROR: Can't find registry data Install Path\n");
+    }
 }
 
 TEST_F(InstallPathLookup, RefusesAValueFillingTheWholeBufferWithoutATerminator)

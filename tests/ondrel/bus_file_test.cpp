@@ -30,6 +30,13 @@ struct Parsed {
     BusFileFault fault;
     bool ok;
     explicit Parsed(const std::string &text) { ok = parse_bus_file(text, bus, fault); }
+    // One byte of the function at 0000:bus_number:devfn, which must be there.
+    unsigned byte(unsigned bus_number, unsigned devfn, unsigned offset)
+    {
+        uint8_t config[CONFIG_SPACE_SIZE];
+        function_config(bus, *find_function(bus, bus_number, devfn), config);
+        return config[offset];
+    }
 };
 
 TEST(BusFile, ReadsLspciDumpsWithOrWithoutDomainRowsPastTheHeaderAndNoFinalNewline)
@@ -41,12 +48,12 @@ TEST(BusFile, ReadsLspciDumpsWithOrWithoutDomainRowsPastTheHeaderAndNoFinalNewli
     ASSERT_EQ(parsed.bus.functions.size(), 2u);
     BusFunction *card = find_function(parsed.bus, 1, 9 << 3);
     ASSERT_NE(card, nullptr);
-    EXPECT_EQ(card->config[0x18], 0x01);
-    EXPECT_EQ(card->config[0x19], 0x03);
+    EXPECT_EQ(parsed.byte(1, 9 << 3, 0x18), 0x01u);
+    EXPECT_EQ(parsed.byte(1, 9 << 3, 0x19), 0x03u);
     BusFunction *audio = find_function(parsed.bus, 0, 0x1f << 3 | 3);
     ASSERT_NE(audio, nullptr);
-    EXPECT_EQ(audio->config[3], 0xa3);
-    EXPECT_EQ(audio->config[4], 0xff) << "bytes never given read as 0xFF";
+    EXPECT_EQ(parsed.byte(0, 0x1f << 3 | 3, 3), 0xa3u);
+    EXPECT_EQ(parsed.byte(0, 0x1f << 3 | 3, 4), 0xffu) << "bytes never given read as 0xFF";
     EXPECT_EQ(find_function(parsed.bus, 1, 10 << 3), nullptr);
     EXPECT_EQ(bus_file_bytes(parsed.bus), text);
 }
@@ -114,8 +121,8 @@ TEST(BusFile, AWriteChangesOnlyTheRowsThatHoldItsBytes)
     EXPECT_EQ(after.substr(after.size() - tail.size()), tail);
     Parsed reread(after);
     ASSERT_TRUE(reread.ok);
-    EXPECT_EQ(find_function(reread.bus, 0, 0)->config[0x3c], 0x0b);
-    EXPECT_EQ(find_function(reread.bus, 1, 9 << 3)->config[0x18], 0x41);
+    EXPECT_EQ(reread.byte(0, 0, 0x3c), 0x0bu);
+    EXPECT_EQ(reread.byte(1, 9 << 3, 0x18), 0x41u);
 }
 
 }  // namespace

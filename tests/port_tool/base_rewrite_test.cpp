@@ -2,7 +2,7 @@
 #include <stdio.h>
 
 #include "base_rewrite.h"
-#include "card_table.h"
+#include "card_scan.h"
 #include "fake_driver.h"
 
 class BaseRewrite : public ::testing::Test {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "card_table.h"
+#include "card_scan.h"
 #include "fake_driver.h"
 
 class CardScan : public ::testing::Test {

@@ -44,9 +44,10 @@ uint32_t UniDrv_PCI_ReadCfgSpace(UniDrvHandle, SlotAddress *slot, uint8_t *confi
     return 0;
 }
 
-uint32_t UniDrv_PCI_GetStatus(UniDrvHandle, PciStatus *)
+uint32_t UniDrv_PCI_GetStatus(UniDrvHandle, PciStatus *status)
 {
     fake_bus.calls.push_back("status");
+    memset(status, 0x5A, PCI_STATUS_ROOM);  // a library whose record is larger than ours
     return fake_bus.bios_absent ? 1 : 0;
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "card_table.h"
+#include "card_scan.h"
 
 using ConfigSpace = std::array<uint8_t, CONFIG_SPACE_SIZE>;
 

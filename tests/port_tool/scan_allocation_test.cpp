@@ -6,7 +6,7 @@
 
 #include <new>
 
-#include "card_table.h"
+#include "card_scan.h"
 
 extern "C" void *__libc_malloc(size_t);
 extern "C" void *__libc_calloc(size_t, size_t);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The ZIP users get holds the two programs, exactly as built and checked,
-# and the README, in one folder named as the ZIP; nothing of the stand-ins
+# and the users' README.txt, in one folder named as the ZIP; nothing of the stand-ins
 # (no ondrel.dll).
 #
 #   check_package.sh ZIP BIN_DIR
@@ -18,7 +18,7 @@ folders=$(sed -n 's|/[^/]*$||p' <<< "$entries" | sort -u)
 [ "$(wc -l <<< "$folders")" = 1 ] || fail "not one top folder: $folders"
 [ "$folders" = "$(basename "$zip" .zip)" ] || fail "top folder $folders is not named as the ZIP"
 names=$(sed 's|.*/||' <<< "$entries" | sort)
-[ "$names" = "$(printf '%s\n' README.md tessaran.exe velmorix.exe)" ] \
+[ "$names" = "$(printf '%s\n' README.txt tessaran.exe velmorix.exe)" ] \
     || fail "files are: $(tr '\n' ' ' <<< "$names")"
 
 for program in velmorix.exe tessaran.exe; do
@@ -27,5 +27,5 @@ for program in velmorix.exe tessaran.exe; do
         || fail "$program is not the one in $bin"
 done
 
-[ $failures = 0 ] && echo "package holds exactly velmorix.exe, tessaran.exe and README.md"
+[ $failures = 0 ] && echo "package holds exactly velmorix.exe, tessaran.exe and README.txt"
 [ $failures = 0 ]
