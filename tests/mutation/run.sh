@@ -81,6 +81,7 @@ for i in "${!files[@]}"; do
         installer/* | platform/tessaran/*) label=tessaran ;;
         *) die "$file: no program's tests cover it" ;;
     esac
+    fault_start=$SECONDS
     cp "$src/$file" "$scratch/original"
     seed "$src/$file" "${froms[$i]}" "${tos[$i]}"
     cmake --build "$build" -j2 > "$log" 2>&1 || { cat "$log"; die "$file: does not build: ${tos[$i]}"; }
@@ -92,7 +93,7 @@ for i in "${!files[@]}"; do
     else
         survived=$((survived + 1)) verdict=SURVIVED
     fi
-    printf '%-10s %s: %s\n' "$verdict" "$file" "${whys[$i]}"
+    printf '%-10s %3d s  %s: %s\n' "$verdict" $((SECONDS - fault_start)) "$file" "${whys[$i]}"
     # A fresh time stamp, so that the next build compiles the file again.
     cp "$scratch/original" "$src/$file"
 done

@@ -47,22 +47,32 @@ struct AtTerminal {  // velmorix -h, its controlling terminal a new pseudo-termi
     }
 };
 
-// The wait ends by a key (an arrow: several bytes, one key) or a signal from outside.
+// The wait ends by a key (an arrow: several bytes, one key; Ctrl-C, a key like any
+// other, as the Windows console reads it) or a signal from outside.
 TEST(UsageAtTerminal, ScreenBeforeTheKeyNoEchoAndTheSettingsBackHoweverItEnds)
 {
     std::ifstream file(USAGE_SCREEN);  // the e2e case's screen; the terminal shows \n as \r\n
     std::string screen;
     for (char c : std::string(std::istreambuf_iterator<char>(file), {}))
         screen += c == '\n' ? "\r\n" : std::string(1, c);
-    for (int sig : { 0, SIGTERM, SIGHUP, SIGINT }) {
+    const struct {
+        const char *what, *key;  // no key: the signal
+        int sig;
+    } ends[] = {
+        { "an arrow", "\033[A", 0 },   { "Ctrl-C", "\003", 0 },       { "SIGTERM", nullptr, SIGTERM },
+        { "SIGHUP", nullptr, SIGHUP }, { "SIGINT", nullptr, SIGINT },
+    };
+    for (const auto &[what, key, sig] : ends) {
         AtTerminal run;
-        EXPECT_EQ(run.read_for(screen.size(), 5000), screen) << sig;
-        ASSERT_TRUE(run.within_5s(&AtTerminal::raw)) << sig;
-        ASSERT_TRUE(sig ? kill(run.pid, sig) == 0 : write(run.master, "\033[A", 3) == 3);
-        ASSERT_TRUE(run.within_5s(&AtTerminal::ended)) << sig;
-        EXPECT_EQ(run.read_for(1, 200), "") << sig;  // no echo, nothing more
-        EXPECT_EQ(run.end.si_code, sig ? CLD_KILLED : CLD_EXITED) << sig;
-        EXPECT_EQ(run.end.si_status, sig) << sig;  // exit status 0, or the signal
-        EXPECT_TRUE(!tcgetattr(run.slave, &run.now) && !memcmp(&run.before, &run.now, sizeof run.now)) << sig;
+        EXPECT_EQ(run.read_for(screen.size(), 5000), screen) << what;
+        ASSERT_TRUE(run.within_5s(&AtTerminal::raw)) << what;
+        ASSERT_TRUE(key ? write(run.master, key, strlen(key)) == (ssize_t)strlen(key)
+                        : kill(run.pid, sig) == 0);
+        ASSERT_TRUE(run.within_5s(&AtTerminal::ended)) << what;
+        EXPECT_EQ(run.read_for(1, 200), "") << what;  // no echo, nothing more
+        EXPECT_EQ(run.end.si_code, sig ? CLD_KILLED : CLD_EXITED) << what;
+        EXPECT_EQ(run.end.si_status, sig) << what;  // exit status 0, or the signal
+        EXPECT_TRUE(!tcgetattr(run.slave, &run.now) && !memcmp(&run.before, &run.now, sizeof run.now))
+            << what;
     }
 }
