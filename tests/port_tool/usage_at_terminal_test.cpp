@@ -64,7 +64,7 @@ TEST(UsageAtTerminal, ScreenBeforeTheKeyNoEchoAndTheSettingsBackHoweverItEnds)
     };
     for (const auto &[what, key, sig] : ends) {
         AtTerminal run;
-        EXPECT_EQ(run.read_for(screen.size(), 5000), screen) << what;
+        ASSERT_EQ(run.read_for(screen.size(), 5000), screen) << what;  // else each case waits 5 s more
         ASSERT_TRUE(run.within_5s(&AtTerminal::raw)) << what;
         ASSERT_TRUE(key ? write(run.master, key, strlen(key)) == (ssize_t)strlen(key)
                         : kill(run.pid, sig) == 0);
