@@ -58,9 +58,10 @@ for i in "${!files[@]}"; do
     cp "$scratch/original" "$src/${files[$i]}"
 done
 
-# Unoptimised: the GoogleTest files compile three times faster.
-echo "== mutation: building $preset (Debug) in $scratch"
-(cd "$src" && cmake --preset "$preset" -B "$build" -DCMAKE_BUILD_TYPE=Debug > "$log" &&
+# Unoptimised and without debug information: the GoogleTest files compile three
+# times faster, and the programs link faster.
+echo "== mutation: building $preset, unoptimised, in $scratch"
+(cd "$src" && cmake --preset "$preset" -B "$build" -DCMAKE_BUILD_TYPE= > "$log" &&
     cmake --build "$build" -j2 >> "$log") || { cat "$log"; die "the unchanged tree does not build"; }
 
 # The program's tests, quick ones first; the first failure ends the run.
