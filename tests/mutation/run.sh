@@ -12,7 +12,7 @@ set -u
 [ $# -ge 1 ] || { echo "usage: $0 PRESET [FAULTS]" >&2; exit 2; }
 preset=$1
 top=$(cd "$(dirname "$0")/../.." && pwd)
-faults=$(cd "$(dirname "${2:-$top/tests/mutation/faults.txt}")" && pwd)/$(basename "${2:-faults.txt}")
+faults=$(realpath "${2:-$top/tests/mutation/faults.txt}")
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/mutation.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 src=$scratch/src build=$scratch/build log=$scratch/log
