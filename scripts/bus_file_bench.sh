@@ -11,17 +11,7 @@
 # file. Peak memory is the peak resident size; "file's KiB" takes away what
 # the same run costs on the bare one-card example (the program and its
 # libraries).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-bin=${1:-build/linux/bin}
-if [ ! -x "$bin/velmorix" ]; then
-    cmake --preset linux > /dev/null && cmake --build --preset linux > /dev/null
-fi
-bin=$(cd "$bin" && pwd)
-command -v /usr/bin/time > /dev/null 2>&1 || { apt-get update -q && apt-get install -y -q time; } > /dev/null
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/bench_setup.sh" velmorix "${1:-}"
 size=$((10 * 1024 * 1024))
 
 median() { sort -n | sed -n 2p; }

@@ -8,17 +8,7 @@
 # Each figure is the median of five runs, each from a fresh copy of the file.
 # Peak memory is the peak resident size; "file's KiB" takes away what the
 # same run costs on a registry of one key (the program and its libraries).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-bin=${1:-build/linux/bin}
-if [ ! -x "$bin/tessaran" ]; then
-    cmake --preset linux > /dev/null && cmake --build --preset linux > /dev/null
-fi
-bin=$(cd "$bin" && pwd)
-command -v /usr/bin/time > /dev/null 2>&1 || { apt-get update -q && apt-get install -y -q time; } > /dev/null
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/bench_setup.sh" tessaran "${1:-}"
 mkdir -p "$work/VisualDSP/system"
 echo "kulvaspe stand-in component" > "$work/kulvaspe.dll"
 
