@@ -6,11 +6,12 @@ cd "$(dirname "$0")/.."
 # key in the environment would sign the packages the other checks compare.
 unset SIGN_PKCS12 SIGN_PASSWORD SIGN_CERT SIGN_KEY SIGN_TIMESTAMP_URL
 
-# Installs the Debian packages named that are not there yet.
+# Installs the Debian packages named that are not there yet. A package
+# removed with its configuration kept is known to dpkg, but not there.
 install_missing() {
     local missing=() p
     for p in "$@"; do
-        dpkg -s "$p" > /dev/null 2>&1 || missing+=("$p")
+        dpkg-query -W -f '${Status}\n' "$p" 2> /dev/null | grep -q ' installed$' || missing+=("$p")
     done
     [ ${#missing[@]} -gt 0 ] || return 0
     echo "== installing ${missing[*]}"

@@ -9,7 +9,7 @@ bin=$root/build/linux/bin
 
 if [ ! -x "$bin/velmorix" ]; then
     echo "== building (first run only)"
-    command -v cmake > /dev/null && command -v ninja > /dev/null && dpkg -s libgtest-dev > /dev/null 2>&1 \
+    command -v cmake > /dev/null && command -v ninja > /dev/null && dpkg-query -W -f '${Status}\n' libgtest-dev 2> /dev/null | grep -q ' installed$' \
         || { apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q cmake ninja-build g++ libgtest-dev; }
     cmake --preset linux -S "$root" > /dev/null
     cmake --build "$root/build/linux" -j2 > /dev/null
