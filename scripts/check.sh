@@ -25,7 +25,15 @@ build_preset() {
     cmake --build --preset "$1" -j2
 }
 
-install_missing cmake ninja-build g++ libgtest-dev pciutils clang clang-format libclang-rt-14-dev valgrind
+install_missing cmake ninja-build g++ libgtest-dev pciutils clang clang-format libclang-rt-14-dev valgrind \
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 zip unzip osslsigncode openssl qemu-user-static debootstrap
+
+# The 32-bit Wine root (scripts/wine32, made once per machine) is made while
+# the Linux suites run: it mostly waits for the package archive.
+wine32=$PWD/scripts/wine32
+wine32_log=$(mktemp)
+"$wine32" --version > "$wine32_log" 2>&1 &
+wine32_pid=$!
 
 echo "== format"
 clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h')
@@ -62,7 +70,6 @@ echo "== hardening took $((SECONDS - hardening_start)) s"
 # checked, so that the sources stay 64-bit clean; it is not shipped, so it
 # is not run.
 windows_start=$SECONDS
-install_missing g++-mingw-w64-i686 g++-mingw-w64-x86-64 zip unzip
 for preset in win32 win64; do
     build_preset "$preset"
 done
@@ -90,13 +97,12 @@ for file in bin/velmorix.exe bin/tessaran.exe "$zip" SHA256SUMS; do
     cmp "build/win32/$file" "build/win32-repro/$file"
 done
 echo "== the two builds agree, $zip sha256 $(sha256sum < "build/win32/$zip" | cut -d' ' -f1) ($((SECONDS - repro_start)) s)"
-echo "== win32: 32-bit Wine (set up once per machine)"
-wine32=$PWD/scripts/wine32
+echo "== win32: 32-bit Wine (set up once per machine, since the start)"
 wine32_start=$SECONDS
-"$wine32" --version
-echo "== win32: 32-bit Wine ready ($((SECONDS - wine32_start)) s)"
+wait $wine32_pid || { cat "$wine32_log"; echo "FAIL: no 32-bit Wine"; exit 1; }
+cat "$wine32_log"
+echo "== win32: 32-bit Wine ready (waited $((SECONDS - wine32_start)) s more)"
 echo "== win32 signed with a throwaway key, twice; end-to-end on the signed programs"
-install_missing osslsigncode openssl
 tests/windows/check_signing.sh build/win32 build/win32-repro "$wine32"
 echo "== win32: end-to-end suite under Wine, build/win32/bin"
 suite_start=$SECONDS
