@@ -59,9 +59,11 @@ for i in "${!files[@]}"; do
 done
 
 # Unoptimised and without debug information: the GoogleTest files compile three
-# times faster, and the programs link faster.
+# times faster, and the programs link faster; gold, where there, faster still.
 echo "== mutation: building $preset, unoptimised, in $scratch"
-(cd "$src" && cmake --preset "$preset" -B "$build" -DCMAKE_BUILD_TYPE= > "$log" &&
+linker=()
+command -v ld.gold > /dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=gold -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=gold)
+(cd "$src" && cmake --preset "$preset" -B "$build" -DCMAKE_BUILD_TYPE= "${linker[@]}" > "$log" &&
     cmake --build "$build" -j2 >> "$log") || { cat "$log"; die "the unchanged tree does not build"; }
 
 # The program's tests, quick ones first; the first failure ends the run.
