@@ -1,5 +1,6 @@
-// Reads a bus file: header lines start functions, data rows fill them, a
-// blank line ends them, "# sim:" lines are directives, the rest is ignored.
+// Reads a bus file as lspci -F does: header lines start functions, data rows
+// fill them, an empty line ends them, "# sim:" lines are directives, the
+// rest is ignored, rows outside a function included.
 // A function's bytes stay in its rows' text, read again when asked for.
 #include <string.h>
 
@@ -48,13 +49,12 @@ bool fail(ParseState &state, const std::string &what)
 
 bool take_header(ParseState &state, size_t start, unsigned domain, const FunctionAddress &address)
 {
-    if (!slot_in_range(address))
-        return fail(state, "header names no valid function");
     // A function given twice is found once the file is read, by address.
     BusFunction function = {};
     function.domain = domain;
     function.bus = (uint8_t)address.bus;
-    function.devfn = (uint8_t)(address.slot << 3 | address.function);
+    function.slot = (uint8_t)address.slot;
+    function.function = (uint8_t)address.function;
     function.header = start;
     state.bus->functions.push_back(function);
     state.in_function = true;
@@ -128,7 +128,10 @@ bool take_directive(ParseState &state, std::string_view text, size_t pos)
 bool take_line(ParseState &state, const LineSpan &span)
 {
     std::string_view text(state.bus->text.data() + span.start, span.text_end - span.start);
+    if (text.find('\0') != std::string_view::npos)
+        return fail(state, "line holds a NUL byte");  // lspci's C strings end there
     LineMeaning meaning = read_line(text);
+    const DataRow &row = meaning.row;
     switch (meaning.kind) {
     case BLANK_LINE:
         state.in_function = false;
@@ -138,23 +141,25 @@ bool take_line(ParseState &state, const LineSpan &span)
     case HEADER_LINE:
         return take_header(state, span.start, meaning.domain, meaning.address);
     case BAD_ROW_LINE:
-        return fail(state, "data row is not hex bytes");
+        return !state.in_function || fail(state, "data row is not hex bytes");
     case ROW_LINE:
-        return state.in_function || fail(state, "data row outside a function");
+        return !state.in_function || row.count == 0 || row.offset + (uint64_t)row.count <= DUMP_SPACE_SIZE ||
+               fail(state, "data row reaches past offset fff");
     default:
         return true;  // a comment, or any other text
     }
 }
 
-auto address_of(const BusFunction &f) { return std::make_tuple(f.domain, f.bus, f.devfn); }
+typedef std::tuple<unsigned, unsigned, unsigned, unsigned> Address;
+
+Address address_of(const BusFunction &f) { return Address(f.domain, f.bus, f.slot, f.function); }
 
 // Sorts the functions by address; false with the fault of the first header,
 // in file order, that repeats an earlier one.
 bool sort_functions(BusFile &bus, BusFileFault &fault)
 {
     std::sort(bus.functions.begin(), bus.functions.end(), [](const BusFunction &a, const BusFunction &b) {
-        return std::make_tuple(a.domain, a.bus, a.devfn, a.header) <
-               std::make_tuple(b.domain, b.bus, b.devfn, b.header);
+        return std::make_tuple(address_of(a), a.header) < std::make_tuple(address_of(b), b.header);
     });
     size_t repeat = std::string::npos;
     for (size_t i = 1; i < bus.functions.size(); i++)
@@ -164,8 +169,7 @@ bool sort_functions(BusFile &bus, BusFileFault &fault)
         return true;
     const std::string &text = bus.text;
     fault.line = 1 + (size_t)std::count(text.begin(), text.begin() + (long)repeat, '\n');
-    fault.what =
-        "function " + text.substr(repeat, text.find_first_of(" \t\r\n", repeat) - repeat) + " is given twice";
+    fault.what = "function " + text.substr(repeat, text.find(' ', repeat) - repeat) + " is given twice";
     return false;
 }
 
@@ -199,15 +203,10 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
 
 BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn)
 {
-    auto wanted = std::make_tuple(0u, bus_number, devfn);
+    Address wanted(0, bus_number, devfn >> 3, devfn & 7);
     auto at = std::lower_bound(bus.functions.begin(), bus.functions.end(), wanted,
-                               [](const BusFunction &f, const std::tuple<unsigned, unsigned, unsigned> &key) {
-                                   return std::make_tuple((unsigned)f.domain, (unsigned)f.bus,
-                                                          (unsigned)f.devfn) < key;
-                               });
-    if (at == bus.functions.end() || at->domain != 0 || at->bus != bus_number || at->devfn != devfn)
-        return nullptr;
-    return &*at;
+                               [](const BusFunction &f, const Address &key) { return address_of(f) < key; });
+    return at != bus.functions.end() && address_of(*at) == wanted ? &*at : nullptr;
 }
 
 size_t block_start(const BusFile &bus, const BusFunction &function)
@@ -220,11 +219,11 @@ bool next_block_line(const BusFile &bus, size_t *pos, BlockLine *line)
     if (*pos >= bus.text.size())
         return false;
     line->span = line_at(bus.text, *pos);
-    LineMeaning meaning =
-        read_line(std::string_view(bus.text.data() + *pos, line->span.text_end - line->span.start));
+    line->text = std::string_view(bus.text.data() + *pos, line->span.text_end - line->span.start);
+    LineMeaning meaning = read_line(line->text);
     if (meaning.kind == BLANK_LINE || meaning.kind == HEADER_LINE)
         return false;
-    line->is_row = meaning.kind == ROW_LINE && meaning.row.offset < CONFIG_SPACE_SIZE;
+    line->is_row = meaning.kind == ROW_LINE;
     line->row = meaning.row;
     *pos = line->span.end;
     return true;
@@ -235,7 +234,6 @@ void function_config(const BusFile &bus, const BusFunction &function, uint8_t co
     memset(config, 0xFF, CONFIG_SPACE_SIZE);
     BlockLine line;
     for (size_t pos = block_start(bus, function); next_block_line(bus, &pos, &line);)
-        for (unsigned i = 0; line.is_row && i < line.row.count && line.row.offset + i < CONFIG_SPACE_SIZE;
-             i++)
-            config[line.row.offset + i] = line.row.bytes[i];
+        for (size_t i = 0; line.is_row && i < line.row.count && line.row.offset + i < CONFIG_SPACE_SIZE; i++)
+            config[line.row.offset + i] = row_byte(line.text, line.row, i);
 }

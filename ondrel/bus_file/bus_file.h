@@ -15,9 +15,13 @@
 #include "bus_line.h"
 #include "pci_config_space.h"
 
+// The most bytes a bus file gives a function, as lspci -xxxx prints them;
+// velmorix reads the first CONFIG_SPACE_SIZE.
+enum { DUMP_SPACE_SIZE = 4096 };
+
 struct BusFunction {
     uint32_t domain;
-    uint8_t bus, devfn;
+    uint8_t bus, slot, function;  // as the header gives them
     bool read_fails, write_ignored;
     size_t header;  // where its header line starts in the text
 };
@@ -35,7 +39,10 @@ struct BusFileFault {
     std::string what;
 };
 
-// Fills bus from the file's bytes; false with the first fault found.
+// Fills bus from the file's bytes; false with the first fault found: a
+// data row in a function that is not hex bytes or reaches past
+// DUMP_SPACE_SIZE, a line holding a NUL byte, a bad directive, a function
+// given twice.
 bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault);
 
 // The function at 0000:bus:devfn, or null.
@@ -44,8 +51,9 @@ BusFunction *find_function(BusFile &bus, unsigned bus_number, unsigned devfn);
 // A line of a function's block, the lines after its header.
 struct BlockLine {
     LineSpan span;
-    bool is_row;  // a data row whose offset lies in the configuration space
-    DataRow row;  // when is_row
+    std::string_view text;  // without its line end
+    bool is_row;            // a data row, which in a file read ends within DUMP_SPACE_SIZE
+    DataRow row;            // when is_row
 };
 
 // Where the function's block starts: the line after its header.

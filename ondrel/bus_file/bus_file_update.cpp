@@ -9,6 +9,14 @@
 
 namespace {
 
+// A byte's two lower-case hex digits, as lspci prints them.
+void hex_byte(char *at, uint8_t byte)
+{
+    const char digits[] = "0123456789abcdef";
+    at[0] = digits[byte >> 4];
+    at[1] = digits[byte & 15];
+}
+
 // A data row as lspci prints it: two-digit lower-case offset and bytes.
 std::string row_text(unsigned offset, const uint8_t *bytes, unsigned count)
 {
@@ -77,8 +85,8 @@ void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, 
     for (size_t pos = start; next_block_line(bus, &pos, &line);) {
         if (!line.is_row)
             continue;
-        for (unsigned i = 0; i < line.row.count && line.row.offset + i < CONFIG_SPACE_SIZE; i++) {
-            config[line.row.offset + i] = line.row.bytes[i];
+        for (size_t i = 0; i < line.row.count && line.row.offset + i < CONFIG_SPACE_SIZE; i++) {
+            config[line.row.offset + i] = row_byte(line.text, line.row, i);
             held[line.row.offset + i] = true;
         }
         last_row_end = line.span.end;
@@ -104,16 +112,13 @@ void write_function_bytes(BusFile &bus, BusFunction &function, unsigned offset, 
         bool written = line.is_row && row.offset < offset + count && row.offset + row.count > offset;
         if (line.is_row)
             add_rows(out, added, row.offset);
-        if (written) {
-            DataRow now = row;
-            for (unsigned i = 0; i < now.count; i++)
-                if (now.offset + i >= offset && now.offset + i < offset + count)
-                    now.bytes[i] = data[now.offset + i - offset];
-            out += row_text(now.offset, now.bytes, now.count);
-            out.append(text, line.span.text_end, line.span.end - line.span.text_end);
-        } else {
-            out.append(text, line.span.start, line.span.end - line.span.start);
-        }
+        // Of a row written only the digits of the bytes written change: it
+        // keeps its offset's digits, its blanks and its other bytes.
+        size_t at = out.size() + row.first;
+        out.append(text, line.span.start, line.span.end - line.span.start);
+        for (size_t i = 0; written && i < row.count; i++, at += 3)
+            if (row.offset + i >= offset && row.offset + i < offset + count)
+                hex_byte(&out[at], data[row.offset + i - offset]);
         if (line.is_row && line.span.end == last_row_end)
             add_rows(out, added, CONFIG_SPACE_SIZE);
     }

@@ -1,47 +1,36 @@
 // One line of a bus file: its bounds in the text and its kind, read in the
 // order lspci's own reader gives them.
+#include <algorithm>
+
 #include "bus_line.h"
 #include "hex_digit.h"
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_hex(char c) { return hex_digit(c) >= 0; }
 
-bool ends_word(std::string_view text, size_t pos) { return pos == text.size() || is_blank(text[pos]); }
-
+// "BB:SS.F" then a blank, after "DDDD:" or "DDDDD:" or nothing.
 bool read_header(std::string_view text, unsigned *domain, FunctionAddress *address)
 {
-    if (read_slot_text(text, 0, address) && ends_word(text, 7)) {
-        *domain = 0;
-        return true;
-    }
     uint32_t value;
-    size_t digits = read_hex(text, 0, 8, &value);
-    if (digits == 0 || digits > 8 || digits >= text.size() || text[digits] != ':')
-        return false;
-    if (!read_slot_text(text, digits + 1, address) || !ends_word(text, digits + 8))
-        return false;
-    *domain = value;
-    return true;
+    size_t digits = read_hex(text, 0, 5, &value);
+    size_t at = (digits == 4 || digits == 5) && digits < text.size() && text[digits] == ':' ? digits + 1 : 0;
+    *domain = at > 0 ? value : 0;
+    return read_slot_text(text, at, address) && at + 7 < text.size() && text[at + 7] == ' ';
 }
 
-// The bytes after the offset's colon: up to 16, two hex digits each, every
-// one after a blank.
+// The bytes from pos on: two hex digits each, then one blank or the end.
+// False when something else follows them.
 bool read_row_bytes(std::string_view text, size_t pos, DataRow *row)
 {
+    row->first = pos;
     row->count = 0;
-    for (;;) {
-        size_t start = pos;
-        while (pos < text.size() && is_blank(text[pos]))
-            pos++;
-        if (pos == text.size())
-            return true;
-        if (pos == start || row->count == 16 || pos + 2 > text.size() || hex_digit(text[pos]) < 0 ||
-            hex_digit(text[pos + 1]) < 0 || !ends_word(text, pos + 2))
-            return false;
-        row->bytes[row->count++] = (uint8_t)(hex_digit(text[pos]) << 4 | hex_digit(text[pos + 1]));
-        pos += 2;
+    while (pos + 2 <= text.size() && is_hex(text[pos]) && is_hex(text[pos + 1]) &&
+           (pos + 2 == text.size() || text[pos + 2] == ' ')) {
+        row->count++;
+        pos = std::min(pos + 3, text.size());
     }
+    return pos == text.size();
 }
 
 }  // namespace
@@ -58,28 +47,31 @@ LineSpan line_at(const std::string &text, size_t pos)
 LineMeaning read_line(std::string_view text)
 {
     LineMeaning meaning = {};
-    if (text.find_first_not_of(" \t") == std::string_view::npos) {
+    uint32_t offset;
+    size_t digits;
+    if (text.empty()) {
         meaning.kind = BLANK_LINE;
-        return meaning;
-    }
-    if (text[0] == '#') {
+    } else if (text[0] == '#') {
         size_t pos = text.find_first_not_of(" \t", 1);
         meaning.kind = pos != std::string_view::npos && text.compare(pos, 4, "sim:") == 0 ? DIRECTIVE_LINE
                                                                                           : COMMENT_LINE;
         meaning.directive = pos + 4;
-        return meaning;
-    }
-    if (read_header(text, &meaning.domain, &meaning.address)) {
+    } else if (read_header(text, &meaning.domain, &meaning.address)) {
         meaning.kind = HEADER_LINE;
-        return meaning;
+    } else if ((digits = read_hex(text, 0, 8, &offset)) >= 2 && digits <= 8 &&
+               text.compare(digits, 2, ": ") == 0) {
+        meaning.row.offset = offset;
+        meaning.kind = read_row_bytes(text, digits + 2, &meaning.row) ? ROW_LINE : BAD_ROW_LINE;
+    } else {
+        meaning.kind = OTHER_LINE;  // as lspci -v prints it, a warning, a split row "0: 00 ..."
     }
-    size_t digits = read_hex(text, 0, 8, &meaning.row.offset);
-    if (digits > 0 && digits < text.size() && text[digits] == ':')
-        meaning.kind =
-            digits <= 8 && read_row_bytes(text, digits + 1, &meaning.row) ? ROW_LINE : BAD_ROW_LINE;
-    else
-        meaning.kind = OTHER_LINE;  // as lspci -v prints it
     return meaning;
+}
+
+uint8_t row_byte(std::string_view text, const DataRow &row, size_t i)
+{
+    size_t at = row.first + 3 * i;
+    return (uint8_t)(hex_digit(text[at]) << 4 | hex_digit(text[at + 1]));
 }
 
 size_t read_hex(std::string_view text, size_t pos, size_t max_digits, uint32_t *value)

@@ -18,15 +18,18 @@ struct LineSpan {
 // The line that starts at pos, which is below text.size().
 LineSpan line_at(const std::string &text, size_t pos);
 
+// As a header gives it: bus and slot two hex digits each, the function one
+// decimal digit; a slot past 1f and a function past 7 are read, as lspci
+// reads them, though no bus has them.
 struct FunctionAddress {
     unsigned bus, slot, function;
 };
 
-// One "OO: b0 b1 ..." line: the offset and up to 16 bytes.
+// One "OO: b0 b1 ..." line: the offset and the bytes, which stay in the
+// line's text: byte i's two digits start at first + 3 * i.
 struct DataRow {
     uint32_t offset;
-    unsigned count;
-    uint8_t bytes[16];
+    size_t count, first;
 };
 
 enum LineKind { BLANK_LINE, COMMENT_LINE, DIRECTIVE_LINE, HEADER_LINE, ROW_LINE, BAD_ROW_LINE, OTHER_LINE };
@@ -40,10 +43,18 @@ struct LineMeaning {
     DataRow row;              // ROW_LINE
 };
 
-// A line's text, without its line end: blank, a comment or "# sim:"
-// directive, a header "BB:SS.F text" or "DDDD:BB:SS.F text", a data row
-// (or a line shaped like one whose bytes are no hex bytes), or other text.
+// A line's text, without its line end, read by lspci's rules:
+// - blank: empty (a line of blanks is other text);
+// - a comment, or a "# sim:" directive;
+// - a header: "BB:SS.F", "DDDD:BB:SS.F" or "DDDDD:BB:SS.F", then a blank;
+// - a data row: 2 to 8 hex digits, ": ", then two-digit bytes, each
+//   followed by one blank or the end; a line that starts like a row but
+//   goes on otherwise is a bad row;
+// - anything else is other text.
 LineMeaning read_line(std::string_view text);
+
+// Byte i of a data row read from text.
+uint8_t row_byte(std::string_view text, const DataRow &row, size_t i);
 
 // Hex digits from pos on: how many (at most max_digits + 1, so that a caller
 // can tell "too long"), with their value in *value.

@@ -62,7 +62,8 @@ bool same_lines(const std::vector<Line> &before, const std::vector<Line> &after)
 const BusFunction *same_function(const BusFile &bus, const BusFunction &wanted)
 {
     for (const BusFunction &f : bus.functions)
-        if (f.domain == wanted.domain && f.bus == wanted.bus && f.devfn == wanted.devfn)
+        if (f.domain == wanted.domain && f.bus == wanted.bus && f.slot == wanted.slot &&
+            f.function == wanted.function)
             return &f;
     return nullptr;
 }

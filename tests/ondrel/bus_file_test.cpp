@@ -68,7 +68,8 @@ TEST(BusFile, NamesTheLineAndTheFaultOfAMalformedFile)
     const Bad bad[] = {
         { card_text() + "20: 00 0g\n", 4, "data row is not hex bytes" },
         { card_text() + "20: 00 000\n", 4, "data row is not hex bytes" },
-        { "00: 00 00\n", 1, "data row outside a function" },
+        { card_text() + "ff8: 00 00 00 00 00 00 00 00 00\n", 4, "data row reaches past offset fff" },
+        { card_text() + std::string("# \0\n", 4), 4, "line holds a NUL byte" },
         { "# sim: power-cycle\n", 1, "unknown directive \"power-cycle\"" },
         { "\n\n# sim: read-fails 01:20.0\n", 3, "read-fails names no valid function" },
         { "# sim: write-ignored 1:9.0\n", 1, "write-ignored names no valid function" },
