@@ -43,6 +43,7 @@ for preset in linux asan; do
     echo "== $preset: tests"
     ctest --preset "$preset" -j2
 done
+echo "== bus files against lspci"; tests/ondrel/lspci_differential.sh build/linux/bin 3000
 
 # The Wine root is whole before the mutation check, which is timed.
 echo "== 32-bit Wine for the win32 suites (set up once per machine, since the start)"
