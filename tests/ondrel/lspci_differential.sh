@@ -7,7 +7,7 @@
 set -euo pipefail
 tools=$(cd "$1/../tests/ondrel" && pwd)
 count=${2:-3000} seed=${3:-$RANDOM}
-export work=$(mktemp -d)
+work=$(mktemp -d) && export work
 trap 'rm -rf "$work"' EXIT
 
 # N.bus; with a long line or an unterminated last line, also N.twin, the
