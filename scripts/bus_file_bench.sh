@@ -50,7 +50,7 @@ for kind in blank comment header; do
     blank) lines_of "" ;;
     comment) lines_of "# comment" ;;
     # Distinct functions of domains 1 and up, none of them read by the scan.
-    header) lines_of "%x:%02x:%02x.%d" ;;
+    header) lines_of "%04x:%02x:%02x.%d " ;;
     esac > "$work/original.bus"
     cat examples/one-card.bus >> "$work/original.bus"
     bytes=$(stat -c %s "$work/original.bus")
