@@ -39,7 +39,7 @@ struct LineMeaning {
     LineKind kind;
     size_t directive;         // DIRECTIVE_LINE: where its words start, after "sim:"
     unsigned domain;          // HEADER_LINE
-    FunctionAddress address;  // HEADER_LINE: its shape only, not yet checked by slot_in_range
+    FunctionAddress address;  // HEADER_LINE
     DataRow row;              // ROW_LINE
 };
 
