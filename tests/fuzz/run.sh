@@ -28,7 +28,7 @@ for target in "$build"/bin/*_fuzz; do
     if ! wait "${pids[$i]}"; then
         echo "FUZZ FAILURE in $name:"
         tail -40 "$log"
-        kill "${pids[@]}" 2> /dev/null
+        kill "${pids[@]}" 2> /dev/null || true
         cp "$scratch"/*crash-* "$scratch"/*leak-* "$top/build/" 2>/dev/null || true
         exit 1
     fi
