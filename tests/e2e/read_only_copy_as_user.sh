@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# tessaran as a plain user over a read-only older kulvaspe.dll: the copy must
-# fail as CopyFileA does and leave the old file alone. Root may write any
-# file, so as root the run drops to nobody; without a way to do so it skips.
+# Files a plain user may not change, refused as Windows refuses them and left
+# as they were: an older read-only kulvaspe.dll (CopyFileA fails), a
+# read-only registry file or bus file, and a bus file of another owner, which
+# a rewrite would hand to the user (all error 5). As root, a bus file
+# rewritten for its user keeps owner, group and mode. Root may write any
+# file, so as root the runs drop to nobody; without a way to do so it skips.
 #
 #   read_only_copy_as_user.sh BIN_DIR     (exit 77: skipped)
 set -u
 [ $# -eq 1 ] || { echo "usage: $0 BIN_DIR" >&2; exit 2; }
-model=$(cd "$(dirname "$0")/cases/tessaran/older-copy-replaced" && pwd)
+bin=$(cd "$1" && pwd)
+cases=$(cd "$(dirname "$0")/cases" && pwd)
+bus=$cases/../../../examples/one-card.bus
+model=$cases/tessaran/older-copy-replaced
 
 as_user=()
 if [ "$(id -u)" = 0 ]; then
@@ -16,19 +22,53 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -R "$model/files/." "$model/registry.reg" "$1/tessaran" "$work/"
-old=$work/VisualDSP/system/kulvaspe.dll
-chmod a-w "$old"
-[ ${#as_user[@]} = 0 ] || chown -R nobody "$work"
-
-(cd "$work" && TESSARAN_REGISTRY=registry.reg "${as_user[@]}" ./tessaran < /dev/null > stdout)
-status=$?
-
 printf '%s\n' "Created registry keys for Tarnwick" \
-    "ERROR: Can't copy file KULVASPE.DLL" "ERROR: Can't copy KULVASPE.DLL" > "$work/expected"
+    "ERROR: Can't copy file KULVASPE.DLL" "ERROR: Can't copy KULVASPE.DLL" > "$work/copy-refused"
 ok=1
-cmp -s "$work/expected" "$work/stdout" || { echo "FAIL: standard output:"; cat "$work/stdout"; ok=0; }
-[ $status = 255 ] || { echo "FAIL: exit status $status, expected 255"; ok=0; }
-cmp -s "$model/files/VisualDSP/system/kulvaspe.dll" "$old" || { echo "FAIL: the read-only copy was replaced"; ok=0; }
+fail() { echo "FAIL: $*"; ok=0; }
+
+# run WHAT PROGRAM FILE MODE OWNER [as root]: a fresh work folder, FILE in it
+# given MODE and (as root) OWNER; PROGRAM runs, as the plain user unless
+# "as root" is given, and leaves run/stdout, run/stderr, $status.
+run() {
+    rm -rf "$work/run" && mkdir "$work/run" && run=$work/run
+    cp -R "$model/files/." "$model/registry.reg" "$bin/$2" "$run/" && cp "$bus" "$run/bus.txt"
+    if [ ${#as_user[@]} != 0 ]; then chown -R "nobody:$(id -g nobody)" "$run" && chown "$5" "$run/$3"; fi
+    chmod "$4" "$run/$3"
+    cp -p "$run/$3" "$work/before"
+    local who=("${as_user[@]}")
+    [ "${6:-}" != "as root" ] || who=()
+    (cd "$run" && TESSARAN_REGISTRY=registry.reg ONDREL_SIM=bus.txt "${who[@]}" "./$2" \
+        < /dev/null > "$work/stdout" 2> "$work/stderr")
+    status=$?
+    [ "$(stat -c %U:%G:%a "$run/$3")" = "$(stat -c %U:%G:%a "$work/before")" ] || fail "$1: $3 changed hands"
+}
+# refused WHAT STATUS STDOUT_FILE STDERR_PATTERN (over all lines as one):
+# the file was left byte for byte.
+refused() {
+    cmp -s "$3" "$work/stdout" || { fail "$1: standard output:"; cat "$work/stdout"; }
+    [ -z "$4" ] || tr '\n' ' ' < "$work/stderr" | grep -q "$4" || { fail "$1: standard error:"; cat "$work/stderr"; }
+    [ $status = "$2" ] || fail "$1: exit status $status, expected $2"
+    cmp -s "$work/before" "$run/$file" || fail "$1: $file was changed"
+}
+
+# what                  program  file                          mode  owner (as root)
+file=VisualDSP/system/kulvaspe.dll
+run  "read-only copy"   tessaran $file                         0444  nobody
+refused "read-only copy" 255 "$work/copy-refused" ""
+file=registry.reg
+run  "read-only registry" tessaran $file                       0444  nobody
+refused "read-only registry" 255 "$cases/tessaran/platform-type-key-unavailable/expect/stdout" 'Permission denied'
+# velmorix lists the card again, where the refused write left it.
+kept=$cases/velmorix/write-ignored-card-keeps-its-base/expect/stdout
+file=bus.txt
+run  "read-only bus file" velmorix $file                       0444  nobody
+refused "read-only bus file" 0 "$kept" 'error 5'
+if [ ${#as_user[@]} != 0 ]; then
+    run  "bus file of root" velmorix $file                     0666  root:root
+    refused "bus file of root" 0 "$kept" 'another user or group.*error 5'
+    run  "nobody's bus file, root's run" velmorix $file         0640  nobody as root
+    [ $status = 0 ] && ! cmp -s "$work/before" "$run/$file" || fail "root's run did not rewrite the bus file"
+fi
 [ $ok = 1 ] || exit 1
-echo "ok   read-only older copy kept, run as ${as_user[*]:-$(id -un)}"
+echo "ok   read-only files kept, run as ${as_user[*]:-$(id -un)}; a file rewritten by root kept its owner"
