@@ -67,7 +67,7 @@ refused "read-only bus file" 0 "$kept" 'error 5'
 if [ ${#as_user[@]} != 0 ]; then
     run  "bus file of root" velmorix $file                     0666  root:root
     refused "bus file of root" 0 "$kept" 'another user or group.*error 5'
-    run  "nobody's bus file, root's run" velmorix $file         0640  nobody as root
+    run  "nobody's bus file, root's run" velmorix $file         0640  nobody "as root"
     [ $status = 0 ] && ! cmp -s "$work/before" "$run/$file" || fail "root's run did not rewrite the bus file"
 fi
 [ $ok = 1 ] || exit 1
