@@ -53,6 +53,25 @@ int sim_read(void *state, unsigned bus_number, unsigned devfn, uint8_t *config)
     return 0;
 }
 
+// A card hardwires the bits of register 2 below its I/O window's size: they
+// keep what the function holds, whatever is written.
+void keep_hardwired_bits(const BusFile &file, const BusFunction &function, unsigned offset, unsigned count,
+                         uint8_t *data)
+{
+    if (function.io_window == 0)
+        return;
+    uint8_t config[CONFIG_SPACE_SIZE];
+    function_config(file, function, config);
+    uint32_t hardwired = function.io_window - 1;
+    for (unsigned i = 0; i < count; i++) {
+        unsigned at = offset + i;
+        if (at >= BAR2_OFFSET && at < BAR2_OFFSET + 4) {
+            uint8_t mask = (uint8_t)(hardwired >> 8 * (at - BAR2_OFFSET));
+            data[i] = (uint8_t)((data[i] & ~mask) | (config[at] & mask));
+        }
+    }
+}
+
 int sim_status(void *state) { return static_cast<SimBus *>(state)->file.bios_absent ? 1 : 0; }
 
 uint32_t sim_write(void *state, unsigned bus_number, unsigned devfn, unsigned offset, unsigned count,
@@ -77,8 +96,11 @@ uint32_t sim_write(void *state, unsigned bus_number, unsigned devfn, unsigned of
         BusFunction *target = find_function(now, bus_number, devfn);
         if (!target)
             return ONDREL_ERROR_INVALID_DATA;  // the function left the file meanwhile
+        uint8_t taken[CONFIG_SPACE_SIZE];      // the caller keeps offset + count within the space
+        memcpy(taken, data, count);
+        keep_hardwired_bits(now, *target, offset, count, taken);
         if (!target->write_ignored)
-            write_function_bytes(now, *target, offset, data, count);
+            write_function_bytes(now, *target, offset, taken, count);
         bytes = bus_file_bytes(now);
         return 0;
     });

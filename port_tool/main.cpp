@@ -31,8 +31,9 @@ int main(int argc, char **argv)
     if (cards.count == 0)
         return 0;
 
-    if (rewrite_base_address(handle, cards, port_base) == PCI_BIOS_ABSENT)
+    RewriteResult moved = rewrite_base_address(handle, cards, port_base);
+    if (moved == PCI_BIOS_ABSENT)
         return -1;
     velmorix_release_handle(handle);
-    return 0;
+    return moved == REWRITE_DONE ? 0 : -1;
 }

@@ -4,7 +4,6 @@
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include "durable_file.h"
 #include "windows_error.h"
@@ -65,8 +64,8 @@ long with_registry(bool for_change, const std::function<long(RegDocument &, bool
     long result = operation(doc, changed);
     if (result == 0 && changed) {
         write_document(doc, bytes);
-        if ((error = file.replace(bytes)) != 0)
-            result = report(name, strerror(error), windows_error(error, name));
+        if ((error = file.replace(bytes, what)) != 0)
+            result = report(name, what, windows_error(error, name));
     }
     return result;
 }

@@ -64,7 +64,7 @@ int resolve(const std::string &path, std::string &target, bool *exists, std::str
         std::string next(link.data(), (size_t)length);
         p = next[0] == '/' ? next : folder_of(p) + "/" + next;
     }
-    return fault(what, ELOOP, strerror(ELOOP));
+    return fault(what, ELOOP, "symbolic links in a loop (or a chain of more than 40)");
 }
 
 bool read_all(int fd, std::string &bytes)
@@ -101,17 +101,21 @@ bool write_all(int fd, const std::string &bytes)
 // The rename itself is on disk only once the folder is. By now the change
 // is made and every later read sees it, so a folder that cannot be flushed
 // is a warning: calling the change failed would make callers keep old
-// contents that no file holds any more.
+// contents that no file holds any more. A folder that cannot be flushed
+// once will not be the next time either: one warning a run says it.
 void sync_folder(const std::string &path)
 {
+    static std::string warned;  // the folder last warned of
     std::string folder = folder_of(path);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     int error = fd < 0 ? errno : fsync(fd) == 0 ? 0 : errno;
     if (fd >= 0)
         close(fd);
-    if (error != 0)
+    if (error != 0 && folder != warned) {
+        warned = folder;
         fprintf(stderr, "%s: warning: %s: folder not flushed, the change may not survive a power loss: %s\n",
                 program_invocation_short_name, folder.c_str(), strerror(error));
+    }
 }
 
 // Opens and locks target. Another run may rename a new file over it between
@@ -120,7 +124,10 @@ int open_locked(const std::string &target, bool exists, FileAccess access, int *
                 std::string &what)
 {
     // Never through a link that appeared meanwhile; never waiting on a FIFO.
-    int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    // A file to change is opened for writing although only a rename writes
+    // it: so the system says whether the caller may (mode, read-only mount),
+    // as Windows refuses a read-only file.
+    int flags = (access == FOR_READING ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     if (!exists && access == FOR_CHANGE_OR_NEW)
         flags |= O_CREAT;
     int fd = open(target.c_str(), flags, 0666);
@@ -162,15 +169,15 @@ int LockedFile::lock_and_read(const std::string &path, FileAccess access, std::s
         int opened = -1;
         std::string found;
         int error = resolve(path, found, &exists, what);
-        if (error == 0)
-            error = open_locked(found, exists, access, &opened, &replaced, what);
-        if (error != 0 || replaced) {
-            // A link or file that changed under us (ELOOP: a link appeared
-            // where a file was) is looked at again; anything else is final.
-            if (error == 0 || error == ELOOP)
-                continue;
+        if (error != 0)
             return error;
-        }
+        error = open_locked(found, exists, access, &opened, &replaced, what);
+        // A file that changed under us, or a link that appeared where a file
+        // was (ELOOP from the open), is looked at again.
+        if (replaced || error == ELOOP)
+            continue;
+        if (error != 0)
+            return error;
         struct stat st;
         if (!read_all(opened, bytes) || fstat(opened, &st) != 0) {
             int read_error = errno;
@@ -180,14 +187,25 @@ int LockedFile::lock_and_read(const std::string &path, FileAccess access, std::s
         fd = opened;
         target = found;
         mode = st.st_mode & 07777;
+        owner = st.st_uid;
+        group = st.st_gid;
         return 0;
     }
     return fault(what, EAGAIN, "keeps changing while being opened");
 }
 
-int LockedFile::replace(const std::string &bytes) const { return write_durably(target, bytes, mode); }
+int LockedFile::replace(const std::string &bytes, std::string &what) const
+{
+    int error = write_durably(target, bytes, mode, owner, group);
+    // The open for writing passed, so EPERM means the new file could not
+    // be given this one's owner or group.
+    what = error != EPERM ? strerror(error)
+                          : "belongs to another user or group than the caller's: a new file may not keep its "
+                            "owner and group, so it is left as it was";
+    return error;
+}
 
-int write_durably(const std::string &path, const std::string &bytes, mode_t mode)
+int write_durably(const std::string &path, const std::string &bytes, mode_t mode, uid_t owner, gid_t group)
 {
     std::string pattern = path + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
@@ -195,7 +213,11 @@ int write_durably(const std::string &path, const std::string &bytes, mode_t mode
     int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int error = write_all(fd, bytes) && fchmod(fd, mode) == 0 && fsync(fd) == 0 ? 0 : errno;
+    // The owner before the mode: a change of owner clears the set-id bits.
+    int error =
+        write_all(fd, bytes) && fchown(fd, owner, group) == 0 && fchmod(fd, mode) == 0 && fsync(fd) == 0
+            ? 0
+            : errno;
     if (close(fd) != 0 && error == 0)
         error = errno;
     if (error == 0 && rename(name.data(), path.c_str()) != 0)

@@ -12,9 +12,9 @@
 
 namespace {
 
-enum ArgumentKind { NO_ARGUMENT, HEX_CODE, FUNCTION_ADDRESS };
+enum ArgumentKind { NO_ARGUMENT, HEX_CODE, FUNCTION_ADDRESS, FUNCTION_AND_SIZE };
 
-enum DirectiveId { OPEN_ERROR, BIOS_ABSENT, READ_FAILS, WRITE_IGNORED };
+enum DirectiveId { OPEN_ERROR, BIOS_ABSENT, READ_FAILS, WRITE_IGNORED, IO_WINDOW };
 
 struct Directive {
     const char *name;
@@ -29,6 +29,7 @@ const Directive directive_table[] = {
     { "bios-absent",   BIOS_ABSENT,   NO_ARGUMENT      },
     { "read-fails",    READ_FAILS,    FUNCTION_ADDRESS },
     { "write-ignored", WRITE_IGNORED, FUNCTION_ADDRESS },
+    { "io-window",     IO_WINDOW,     FUNCTION_AND_SIZE },
 };
 // clang-format on
 
@@ -37,6 +38,7 @@ struct ParseState {
     size_t line;       // 0-based number of the line being read
     bool in_function;  // false outside a function block
     std::vector<FunctionAddress> read_fails, write_ignored;
+    std::vector<std::pair<FunctionAddress, uint32_t>> io_windows;
     BusFileFault *fault;
 };
 
@@ -89,23 +91,27 @@ bool take_directive(ParseState &state, std::string_view text, size_t pos)
         return fail(state, "unknown directive \"" + words[0] + "\"");
 
     std::string name = directive->name;
-    if (directive->argument == NO_ARGUMENT && words.size() > 1)
-        return fail(state, name + " takes no argument");
-    if (directive->argument != NO_ARGUMENT && words.size() > 2)
-        return fail(state, name + " takes one argument");
+    size_t most = directive->argument == NO_ARGUMENT ? 0 : directive->argument == FUNCTION_AND_SIZE ? 2 : 1;
+    const char *const too_many[] = { " takes no argument", " takes one argument", " takes two arguments" };
+    if (words.size() > 1 + most)
+        return fail(state, name + too_many[most]);
 
     uint32_t code = 0;
     FunctionAddress address = {};
-    const std::string argument = words.size() > 1 ? words[1] : "";
+    const std::string argument = words.size() > 1 ? words[1] : "", size = words.size() > 2 ? words[2] : "";
     if (directive->argument == HEX_CODE) {
         size_t skip = argument.compare(0, 2, "0x") == 0 || argument.compare(0, 2, "0X") == 0 ? 2 : 0;
         size_t digits = read_hex(argument, skip, 8, &code);
         if (digits == 0 || digits > 8 || skip + digits != argument.size())
             return fail(state, name + " needs a hex error code");
     }
-    if (directive->argument == FUNCTION_ADDRESS &&
+    if (directive->argument >= FUNCTION_ADDRESS &&
         (argument.size() != 7 || !read_slot_text(argument, 0, &address) || !slot_in_range(address)))
         return fail(state, name + " names no valid function");
+    // An I/O window is a power of two from 4 to 256 bytes.
+    if (directive->argument == FUNCTION_AND_SIZE &&
+        (read_hex(size, 0, 3, &code) != size.size() || code < 4 || code > 0x100 || (code & (code - 1))))
+        return fail(state, name + " needs a window size in hex, a power of two from 4 to 100");
 
     switch (directive->id) {
     case OPEN_ERROR:
@@ -120,6 +126,9 @@ bool take_directive(ParseState &state, std::string_view text, size_t pos)
         break;
     case WRITE_IGNORED:
         state.write_ignored.push_back(address);
+        break;
+    case IO_WINDOW:
+        state.io_windows.push_back({ address, code });
         break;
     }
     return true;
@@ -186,7 +195,7 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
 {
     bus = BusFile();
     bus.text = bytes;
-    ParseState state = { &bus, 0, false, {}, {}, &fault };
+    ParseState state = { &bus, 0, false, {}, {}, {}, &fault };
     bool read = true;
     for (size_t pos = 0; read && pos < bytes.size(); state.line++) {
         LineSpan span = line_at(bus.text, pos);
@@ -198,6 +207,9 @@ bool parse_bus_file(const std::string &bytes, BusFile &bus, BusFileFault &fault)
         return false;
     mark_functions(bus, state.read_fails, &BusFunction::read_fails);
     mark_functions(bus, state.write_ignored, &BusFunction::write_ignored);
+    for (const auto &[a, size] : state.io_windows)
+        if (BusFunction *f = find_function(bus, a.bus, a.slot << 3 | a.function))
+            f->io_window = size;
     return true;
 }
 

@@ -23,7 +23,8 @@ struct BusFunction {
     uint32_t domain;
     uint8_t bus, slot, function;  // as the header gives them
     bool read_fails, write_ignored;
-    size_t header;  // where its header line starts in the text
+    uint32_t io_window;  // nonzero: register 2 decodes this many bytes and keeps its low bits
+    size_t header;       // where its header line starts in the text
 };
 
 struct BusFile {

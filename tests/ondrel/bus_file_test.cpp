@@ -75,6 +75,9 @@ TEST(BusFile, NamesTheLineAndTheFaultOfAMalformedFile)
         { "# sim: write-ignored 1:9.0\n", 1, "write-ignored names no valid function" },
         { "# sim: open-error\n", 1, "open-error needs a hex error code" },
         { "# sim: bios-absent now\n", 1, "bios-absent takes no argument" },
+        { "# sim: io-window 01:09.0 18\n", 1,
+          "io-window needs a window size in hex, a power of two from 4 to 100" },
+        { "# sim: io-window 01:09.0 20 x\n", 1, "io-window takes two arguments" },
         { card_text() + "\n" + card_text(), 5, "function 01:09.0 is given twice" },
     };
     for (const Bad &b : bad) {

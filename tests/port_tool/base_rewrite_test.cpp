@@ -21,11 +21,15 @@ class BaseRewrite : public ::testing::Test {
     CardTable table{};
     RewriteResult result = REWRITE_DONE;
 
+    std::string errors;  // what the last rewrite wrote on standard error
+
     std::string rewrite(uint32_t port_base)
     {
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         result = rewrite_base_address(UniDrv_Open(0), table, port_base);
         fflush(stdout);
+        errors = testing::internal::GetCapturedStderr();
         return testing::internal::GetCapturedStdout();
     }
 };
@@ -56,10 +60,36 @@ TEST_F(BaseRewrite, AddsOneWithoutAligningLowByteFirstAndWrapsAt32Bits)
     }
 }
 
-TEST_F(BaseRewrite, ACardThatLostItsVendorIsNotListedAgain)
+// The register read back decides, not the write's return value.
+TEST_F(BaseRewrite, ACardNotWhereAskedIsListedThenReported)
 {
-    fake_bus.functions.erase({ 3, 2 << 3 });  // the read-back fails and leaves 0xFF
-    EXPECT_EQ(rewrite(0x340), "\n - - - New Base Addresses: ");
+    const char *const line =
+        "\n*** Card not moved: base address register 2 reads 0x%08X, 0x%08X was written\n";
+    const struct {
+        uint32_t port_base, kept;
+        bool vanishes;       // the read-back fails, leaving 0xFF
+        uint32_t read_back;  // 0: moved, nothing reported
+    } cases[] = {
+        { 0x310, 0x1F, false, 0x301 },        // a 32-byte window hardwires bits 4-0
+        { 0x300, 0x1F, false, 0 },            // aligned: the card takes it
+        { 0x2F8, 0xFFFFFFFF, false, 0x301 },  // a card or driver that drops the write
+        { 0xFFFFFFFE, 0, true, 0xFFFFFFFF },  // no answer, though its 0xFF bytes match
+    };
+    for (const auto &c : cases) {
+        SetUp();
+        fake_bus.bar2_kept = c.kept;
+        if (c.vanishes)
+            fake_bus.functions.erase({ 3, 2 << 3 });
+        std::string out = rewrite(c.port_base);
+        char expected[128] = "";
+        if (c.read_back)
+            snprintf(expected, sizeof expected, line, c.read_back, c.port_base + 1);
+        EXPECT_EQ(errors, expected) << std::hex << c.port_base;
+        EXPECT_EQ(result, c.read_back ? CARD_NOT_MOVED : REWRITE_DONE) << std::hex << c.port_base;
+        if (c.vanishes) {  // a card that lost its vendor is not listed again
+            EXPECT_EQ(out, "\n - - - New Base Addresses: ");
+        }
+    }
 }
 
 TEST_F(BaseRewrite, AbsentBiosEndsTheRunBeforeAnyWrite)

@@ -66,7 +66,11 @@ uint32_t UniDrv_PCI_WriteCfgData(UniDrvHandle, SlotAddress *slot, uint32_t offse
     auto found = fake_bus.functions.find({ slot->bus, slot->devfn });
     if (found == fake_bus.functions.end())
         return 0;
-    memcpy(found->second.data() + offset, data, count);
+    for (uint32_t i = 0; i < count; i++) {
+        unsigned at = offset + i, shift = 8 * (at - BAR2_OFFSET);
+        uint8_t kept = at >= BAR2_OFFSET && at < BAR2_OFFSET + 4 ? (uint8_t)(fake_bus.bar2_kept >> shift) : 0;
+        found->second[at] = (uint8_t)((found->second[at] & kept) | (bytes[i] & ~kept));
+    }
     return count;
 }
 }

@@ -18,7 +18,7 @@ struct AtTerminal {  // velmorix -h, its controlling terminal a new pseudo-termi
         openpty(&master, &slave, nullptr, nullptr, nullptr);
         tcgetattr(slave, &before);
         if ((pid = fork()) == 0) {
-            for (int sig : { SIGINT, SIGTERM, SIGHUP })
+            for (int sig : { SIGINT, SIGTERM, SIGHUP, SIGUSR1 })
                 signal(sig, SIG_DFL);  // a caller's ignored signal would stay ignored
             close(master), login_tty(slave), execl(VELMORIX, "velmorix", "-h", (char *)nullptr), _exit(127);
         }
@@ -60,7 +60,7 @@ TEST(UsageAtTerminal, ScreenBeforeTheKeyNoEchoAndTheSettingsBackHoweverItEnds)
         int sig;
     } ends[] = {
         { "an arrow", "\033[A", 0 },   { "Ctrl-C", "\003", 0 },       { "SIGTERM", nullptr, SIGTERM },
-        { "SIGHUP", nullptr, SIGHUP }, { "SIGINT", nullptr, SIGINT },
+        { "SIGHUP", nullptr, SIGHUP }, { "SIGINT", nullptr, SIGINT }, { "SIGUSR1", nullptr, SIGUSR1 },
     };
     for (const auto &[what, key, sig] : ends) {
         AtTerminal run;
