@@ -60,7 +60,7 @@ for preset in linux asan; do
     build_preset "$preset"
     ctest --preset "$preset" -j2
 done
-echo "== bus files against lspci"; tests/ondrel/lspci_differential.sh build/linux/bin 3000
+stage "bus files against lspci"; tests/ondrel/lspci_differential.sh build/linux/bin 3000
 
 # Hardening, against the linux build: each fuzz target for a fixed time,
 # kills at random moments, concurrent runs on one registry, valgrind.
