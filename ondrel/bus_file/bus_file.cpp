@@ -241,11 +241,21 @@ bool next_block_line(const BusFile &bus, size_t *pos, BlockLine *line)
     return true;
 }
 
+size_t function_bytes(const BusFile &bus, const BusFunction &function, uint8_t *bytes, size_t size)
+{
+    memset(bytes, 0xFF, size);
+    size_t reach = 0;
+    BlockLine line;
+    for (size_t pos = block_start(bus, function); next_block_line(bus, &pos, &line);) {
+        for (size_t i = 0; line.is_row && i < line.row.count && line.row.offset + i < size; i++)
+            bytes[line.row.offset + i] = row_byte(line.text, line.row, i);
+        if (line.is_row && line.row.count > 0)
+            reach = std::max(reach, line.row.offset + line.row.count);
+    }
+    return reach;
+}
+
 void function_config(const BusFile &bus, const BusFunction &function, uint8_t config[CONFIG_SPACE_SIZE])
 {
-    memset(config, 0xFF, CONFIG_SPACE_SIZE);
-    BlockLine line;
-    for (size_t pos = block_start(bus, function); next_block_line(bus, &pos, &line);)
-        for (size_t i = 0; line.is_row && i < line.row.count && line.row.offset + i < CONFIG_SPACE_SIZE; i++)
-            config[line.row.offset + i] = row_byte(line.text, line.row, i);
+    function_bytes(bus, function, config, CONFIG_SPACE_SIZE);
 }

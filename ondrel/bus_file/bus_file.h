@@ -64,8 +64,12 @@ size_t block_start(const BusFile &bus, const BusFunction &function);
 // ends (a blank line, the next header, the end of the text).
 bool next_block_line(const BusFile &bus, size_t *pos, BlockLine *line);
 
-// The function's configuration space: its data rows in file order, 0xFF
-// where none gives a byte.
+// The function's first size bytes (at most DUMP_SPACE_SIZE): its data rows
+// in file order, 0xFF where none gives a byte. Returns how far the rows
+// reach: one past the last byte any of them gives, 0 for none.
+size_t function_bytes(const BusFile &bus, const BusFunction &function, uint8_t *bytes, size_t size);
+
+// The function's configuration space, as function_bytes gives it.
 void function_config(const BusFile &bus, const BusFunction &function, uint8_t config[CONFIG_SPACE_SIZE]);
 
 #endif
