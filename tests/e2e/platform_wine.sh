@@ -46,22 +46,27 @@ wine_setup() { # bin launcher
 
     local template=$wine_bin/../e2e-wine-template stamp
     stamp="$("$wine_launcher" --version) $(stat -c %Y /usr/share/wine/wine.inf 2> /dev/null)"
-    if [ "$(cat "$template.stamp" 2> /dev/null)" != "$stamp" ]; then
-        echo "making the Wine prefix template (once per Wine version)"
-        # A first start on a cold machine once left the prefix half made
-        # (no 32-bit programs): such a template is made once more, and never
-        # stamped as whole.
-        local attempt whole=$template/drive_c/windows/syswow64/reg.exe
-        for attempt in 1 2; do
-            rm -rf "$template" "$template.stamp"
-            WINEPREFIX=$template "$wine_launcher" wineboot --init > "$template.log" 2>&1
-            # The registry reaches its files when the server exits.
-            WINEPREFIX=$template "${wine_server[@]}" --wait
-            [ -f "$template/system.reg" ] && [ -f "$whole" ] && break
-        done
-        [ -f "$whole" ] || { echo "wine: no whole Wine prefix made in $template (see $template.log)" >&2; exit 2; }
-        echo "$stamp" > "$template.stamp"
-    fi
+    # Suites that run side by side share the template: one makes it, the
+    # others wait for it.
+    (
+        flock 9
+        if [ "$(cat "$template.stamp" 2> /dev/null)" != "$stamp" ]; then
+            echo "making the Wine prefix template (once per Wine version)"
+            # A first start on a cold machine once left the prefix half made
+            # (no 32-bit programs): such a template is made once more, and never
+            # stamped as whole.
+            local attempt whole=$template/drive_c/windows/syswow64/reg.exe
+            for attempt in 1 2; do
+                rm -rf "$template" "$template.stamp"
+                WINEPREFIX=$template "$wine_launcher" wineboot --init > "$template.log" 2>&1
+                # The registry reaches its files when the server exits.
+                WINEPREFIX=$template "${wine_server[@]}" --wait
+                [ -f "$template/system.reg" ] && [ -f "$whole" ] && break
+            done
+            [ -f "$whole" ] || { echo "wine: no whole Wine prefix made in $template (see $template.log)" >&2; exit 2; }
+            echo "$stamp" > "$template.stamp"
+        fi
+    ) 9> "$template.lock" || exit 2
     wine_template=$template
 
     WINEPREFIX=$(wine_new_prefix)
