@@ -10,8 +10,10 @@
 #include <string>
 
 struct ScratchFolder {
-    // mkdtemp fills in the pattern's copy, which lives until path holds the name.
-    std::string path = mkdtemp(std::string("/tmp/vt_test.XXXXXX").data());
+    // mkdtemp fills in the pattern's copy, which lives until path holds the name;
+    // under TMPDIR when set, so that a run can sweep up after a test that crashed.
+    std::string path =
+        mkdtemp((std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/vt_test.XXXXXX").data());
 
     ScratchFolder() = default;
     ScratchFolder(const ScratchFolder &) = delete;  // one owner removes it
