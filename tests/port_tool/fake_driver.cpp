@@ -47,7 +47,7 @@ uint32_t UniDrv_PCI_ReadCfgSpace(UniDrvHandle, SlotAddress *slot, uint8_t *confi
 uint32_t UniDrv_PCI_GetStatus(UniDrvHandle, PciStatus *status)
 {
     fake_bus.calls.push_back("status");
-    memset(status, 0x5A, PCI_STATUS_ROOM);  // a library whose record is larger than ours
+    memset(status, 0x5A, 256);  // a library whose record fills the room velmorix promises
     return fake_bus.bios_absent ? 1 : 0;
 }
 
