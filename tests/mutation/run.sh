@@ -15,6 +15,8 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 faults=$(realpath "${2:-$top/tests/mutation/faults.txt}")
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/mutation.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
+# Passable, not listable: the as-user test's plain user loads the build's library.
+chmod 0711 "$scratch"
 src=$scratch/src build=$scratch/build log=$scratch/log
 start=$SECONDS
 
