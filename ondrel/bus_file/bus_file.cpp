@@ -105,7 +105,8 @@ bool take_directive(ParseState &state, std::string_view text, size_t pos)
         if (digits == 0 || digits > 8 || skip + digits != argument.size())
             return fail(state, name + " needs a hex error code");
     }
-    if (directive->argument >= FUNCTION_ADDRESS &&
+    bool names_function = directive->argument == FUNCTION_ADDRESS || directive->argument == FUNCTION_AND_SIZE;
+    if (names_function &&
         (argument.size() != 7 || !read_slot_text(argument, 0, &address) || !slot_in_range(address)))
         return fail(state, name + " names no valid function");
     // An I/O window is a power of two from 4 to 256 bytes.
